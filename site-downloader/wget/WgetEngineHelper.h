@@ -63,6 +63,7 @@ public:
     void wgetEvent(int32_t event);
 
 private:
+    friend void WgetEngineCallBack(int32_t event, WgetEngine *engine, void *context);
     void reportProgressFromLine(const char *line, const char *lineEnd);
 
     WgetEngineHelperDelegate *_delegate = nullptr;
@@ -74,6 +75,8 @@ private:
     std::shared_ptr<WgetEnginePreferences> _preferences;
     std::unique_ptr<WgetStartupFile> _startupFile;
     int32_t _lastExitStatus = -1;
+    WgetEngine *_eventEngine = nullptr;   // the engine whose event is being handled
+    std::shared_ptr<bool> _alive = std::make_shared<bool>(true);
 };
 
 void WgetEngineCallBack(int32_t event, WgetEngine *engine, void *context);
