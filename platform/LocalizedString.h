@@ -10,7 +10,6 @@ QString LocalizedString(const char *key);
 // program, for the user's language with English as the fallback. Returns false when none load.
 bool InstallTranslations(const QString &baseName);
 
-// Gives a key a value of its own that wins over the translations; an empty optional removes
-// it again. Meant for configuration values that tests or packagers set.
+// Gives a key a value of its own that wins over the translations, until it is cleared again. Meant for configuration values that tests or packagers set.
 void SetLocalizedStringOverride(const char *key, const QString &value);
 void ClearLocalizedStringOverride(const char *key);

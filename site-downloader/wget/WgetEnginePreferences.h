@@ -104,6 +104,9 @@ public:
     bool _useAuthentication = false;
 
 private:
+    // The table of stored fields, which needs the object fields by member pointer.
+    friend struct WgetEnginePreferencesStorage;
+
     std::optional<QString> _baseURL;
     std::optional<QVariantList> _auxillaryDataArray;
     std::optional<QString> _allowedDomainList;

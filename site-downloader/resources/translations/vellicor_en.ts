@@ -31,5 +31,49 @@
         <source>The user name and the password cannot begin or end with a blank, because wget would drop it. Remove the blank and start again.</source>
         <translation>The user name and the password cannot begin or end with a blank, because wget would drop it. Remove the blank and start again.</translation>
     </message>
+    <message id="kDocumentNotJSONObjectMessage">
+        <source>The file is not a document of this program: its content is not a JSON object.</source>
+        <translation>The file is not a document of this program: its content is not a JSON object.</translation>
+    </message>
+    <message id="kDocumentNoFormatMessage">
+        <source>The file does not say which kind of document it is, so it is not a document of this program.</source>
+        <translation>The file does not say which kind of document it is, so it is not a document of this program.</translation>
+    </message>
+    <message id="kDocumentForeignFormatMessage">
+        <source>The file is a “%1” document, but this program reads only “%2” documents.</source>
+        <translation>The file is a “%1” document, but this program reads only “%2” documents.</translation>
+    </message>
+    <message id="kDocumentNoVersionMessage">
+        <source>The file does not say which version of the document format it uses.</source>
+        <translation>The file does not say which version of the document format it uses.</translation>
+    </message>
+    <message id="kDocumentUnsupportedVersionMessage">
+        <source>The file uses version %1 of the document format, which this version of the program cannot read.</source>
+        <translation>The file uses version %1 of the document format, which this version of the program cannot read.</translation>
+    </message>
+    <message id="kDocumentNoValuesMessage">
+        <source>The file holds no settings: its “values” entry is missing or is not a JSON object.</source>
+        <translation>The file holds no settings: its “values” entry is missing or is not a JSON object.</translation>
+    </message>
+    <message id="kDocumentWriteFailedMessage">
+        <source>The file could not be written (%1).</source>
+        <translation>The file could not be written (%1).</translation>
+    </message>
+    <message id="kDocumentFlagExpectedMessage">
+        <source>The setting “%1” must be true or false.</source>
+        <translation>The setting “%1” must be true or false.</translation>
+    </message>
+    <message id="kDocumentWholeNumberExpectedMessage">
+        <source>The setting “%1” must be a whole number from 0 to 4294967295.</source>
+        <translation>The setting “%1” must be a whole number from 0 to 4294967295.</translation>
+    </message>
+    <message id="kDocumentTextExpectedMessage">
+        <source>The setting “%1” must be a text.</source>
+        <translation>The setting “%1” must be a text.</translation>
+    </message>
+    <message id="kDocumentRecordListExpectedMessage">
+        <source>The setting “%1” must be a list of records whose entries are flags, numbers or texts.</source>
+        <translation>The setting “%1” must be a list of records whose entries are flags, numbers or texts.</translation>
+    </message>
 </context>
 </TS>

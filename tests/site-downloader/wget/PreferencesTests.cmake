@@ -1,0 +1,1 @@
+vellicor_add_test(wget_preferences_tests SOURCES WgetEnginePreferencesTests.cpp LIBRARIES vellicor_wget)
