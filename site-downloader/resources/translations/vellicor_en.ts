@@ -75,5 +75,25 @@
         <source>The setting “%1” must be a list of records whose entries are flags, numbers or texts.</source>
         <translation>The setting “%1” must be a list of records whose entries are flags, numbers or texts.</translation>
     </message>
+    <message id="kApplicationName">
+        <source>Vellicor</source>
+        <translation>Vellicor</translation>
+    </message>
+    <message id="kWelcomeMessage">
+        <source>&lt;p&gt;&lt;b&gt;Vellicor&lt;/b&gt; mirrors web sites with GNU wget.&lt;/p&gt;&lt;p&gt;This build has the download engine: it runs wget, follows its progress and collects every saved file. The download document window comes next.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;Vellicor&lt;/b&gt; mirrors web sites with GNU wget.&lt;/p&gt;&lt;p&gt;This build has the download engine: it runs wget, follows its progress and collects every saved file. The download document window comes next.&lt;/p&gt;</translation>
+    </message>
+    <message id="kWgetFoundMessage">
+        <source>wget is ready: %@</source>
+        <translation>wget is ready: %@</translation>
+    </message>
+    <message id="kWgetMissingMessage">
+        <source>wget is missing from the program&apos;s resource folder. Install Debian&apos;s wget package and build the program again.</source>
+        <translation>wget is missing from the program&apos;s resource folder. Install Debian&apos;s wget package and build the program again.</translation>
+    </message>
+    <message id="kQuitButtonTitle">
+        <source>&amp;Quit</source>
+        <translation>&amp;Quit</translation>
+    </message>
 </context>
 </TS>

@@ -1,0 +1,8 @@
+#pragma once
+
+class QWidget;
+
+// When the environment variable `variable` names a file, saves a picture of `window` into it
+// shortly after start-up and quits: the run scripts use it to show what a started program looks
+// like on a machine without a screen.
+void SaveScreenshotWhenAsked(QWidget *window, const char *variable);

@@ -1,0 +1,1 @@
+// Holds the program's compiled translations.
