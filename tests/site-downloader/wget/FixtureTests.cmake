@@ -1,0 +1,1 @@
+vellicor_add_test(fixture_tests SOURCES NginxServerTests.cpp LIBRARIES platform)
