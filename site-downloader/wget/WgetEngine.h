@@ -6,7 +6,7 @@
 #include <memory>
 #include <sys/types.h>
 
-class EventSource;
+#include "platform/EventSources.h"
 
 // Runs wget as a child process, cuts its standard output and standard error into lines on the
 // event loop of the calling thread, classifies each line and reports what it finds to one
