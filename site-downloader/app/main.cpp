@@ -9,6 +9,7 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellicor"));
     QApplication::setOrganizationName(QStringLiteral("Vellicor"));
+    InstallTranslations(QStringLiteral("support"));
     InstallTranslations(QStringLiteral("vellicor"));
     VellicorMainWindow window;
     window.show();

@@ -9,6 +9,7 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pendrill"));
     QApplication::setOrganizationName(QStringLiteral("Pendrill"));
+    InstallTranslations(QStringLiteral("support"));
     InstallTranslations(QStringLiteral("pendrill"));
     PendrillMainWindow window;
     window.show();

@@ -1,0 +1,1 @@
+// Holds the compiled texts of the shared interface pieces.
