@@ -24,6 +24,10 @@ constexpr uint32_t kInitialBufferSize = 64 * 1024;
 // Each read asks for at least this much; a partial line longer than the buffer allows makes it
 // grow geometrically, so a line of any length costs linear time.
 constexpr uint32_t kMinimumReadSize = 16 * 1024;
+// wget writes each progress dot with a write of its own. A drain that found less than this
+// pauses the watch briefly, so the dots pile up and one wake-up reads many of them.
+constexpr uint64_t kSmallDrainBytes = 4096;
+constexpr int kPauseAfterSmallDrainMilliseconds = 10;
 // Poll interval when the kernel cannot hand out a descriptor for the child's exit.
 constexpr int kExitPollMilliseconds = 20;
 // How long a stop waits for a killed child to be reaped before leaving it to a later stop.
@@ -150,6 +154,7 @@ Status WgetProcessLine(WgetEngine *engine, const char *start, const char *end);
 void WgetTearDownSocketSet(WgetSocketSet *set)
 {
     set->watch.reset();
+    set->resume.reset();
     if (set->sock != -1) {
         close(set->sock);
         set->sock = -1;
@@ -248,6 +253,7 @@ Status WgetReadLine(WgetEngine *engine, int descriptor)
         } while (count == -1 && errno == EINTR);
         if (count > 0) {
             engine->bufEnd += count;
+            engine->bytesReadInDrain += static_cast<uint64_t>(count);
             continue;
         }
         if (count == 0)
@@ -272,13 +278,36 @@ Status WgetProcessFinalPartialLine(WgetEngine *engine)
     return WgetProcessLine(engine, lineStart, lineEnd);
 }
 
+void WgetSocketReadCallBack(WgetSocketSet *set);
+
+void watchSet(WgetSocketSet *set)
+{
+    set->watch = WatchDescriptorReadable(set->sock, [set] { WgetSocketReadCallBack(set); });
+}
+
+void pauseWatch(WgetSocketSet *set)
+{
+    set->watch.reset();
+    set->resume = StartSingleShotTimer(kPauseAfterSmallDrainMilliseconds, [set] {
+        set->resume.reset();
+        watchSet(set);
+        WgetSocketReadCallBack(set);
+    });
+}
+
 void WgetSocketReadCallBack(WgetSocketSet *set)
 {
     WgetEngine *engine = set->engine;
     ActiveCall guard(engine);
+    engine->bytesReadInDrain = 0;
     Status result = WgetReadLine(engine, set->sock);
-    if (engine->stopped || result == kWouldBlockErr)
+    if (engine->stopped)
         return;
+    if (result == kWouldBlockErr) {
+        if (engine->bytesReadInDrain < kSmallDrainBytes)
+            pauseWatch(set);
+        return;
+    }
     if (result != kConnectionErr) {
         WgetStop(engine, result);
         return;
@@ -304,7 +333,7 @@ Status WgetSetupSocketSet(WgetEngine *engine, int *descriptor, WgetSocketSet *se
     set->sock = *descriptor;
     *descriptor = -1;
     set->engine = engine;
-    set->watch = WatchDescriptorReadable(set->sock, [set] { WgetSocketReadCallBack(set); });
+    watchSet(set);
     return kNoErr;
 }
 

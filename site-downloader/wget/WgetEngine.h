@@ -30,6 +30,7 @@ using WgetEventProc = void (*)(int32_t event, WgetEngine *engine, void *context)
 struct WgetSocketSet {
     int32_t sock = -1;                    // the descriptor, owned by the set; -1 when none
     std::unique_ptr<EventSource> watch;   // calls the reader when the descriptor is readable
+    std::unique_ptr<EventSource> resume;  // ends a pause of the watch
     WgetEngine *engine = nullptr;
 };
 
@@ -57,6 +58,7 @@ struct WgetEngine {
     std::unique_ptr<EventSource> exitWatch;
     std::unique_ptr<EventSource> exitDeadline;
     int32_t pendingResult = 0;
+    uint64_t bytesReadInDrain = 0;
     // Nesting depth of calls that are still running on the stack and read the record; the
     // record is freed when the last one leaves after WgetDelete.
     int32_t activeCalls = 0;
