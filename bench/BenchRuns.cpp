@@ -1,5 +1,8 @@
 #include "bench/BenchRuns.h"
 
+#include "platform/LocalizedString.h"
+#include "platform/ResourceFolder.h"
+
 #include "site-downloader/wget/WgetEnginePreferences.h"
 
 #include <QDir>
@@ -158,6 +161,12 @@ void PrepareWgetEnvironment()
 {
     ::setenv("LC_ALL", "C.UTF-8", 1);
     ::unsetenv("LANGUAGE");
+}
+
+void PrepareBenchApplication()
+{
+    InstallTranslations(QStringLiteral("vellicor"));
+    SetResourceFolder(QStringLiteral(VELLICOR_RESOURCE_FOLDER));
 }
 
 void PrintFigures(const QJsonObject &figures)

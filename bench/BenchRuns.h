@@ -68,6 +68,9 @@ ChildRun RunDrainedChild(const std::vector<QByteArray> &arguments, qsizetype kee
 // wget's environment, as the engine sets it for its child: the peer must run under the same one.
 void PrepareWgetEnvironment();
 
+// Once the application object exists: the program's texts and the build tree's resource folder.
+void PrepareBenchApplication();
+
 // The figures, as one JSON object on one line: benchmark scripts read the last line.
 void PrintFigures(const QJsonObject &figures);
 

@@ -39,8 +39,7 @@ int main(int argc, char **argv)
 {
     PrepareWgetEnvironment();
     QCoreApplication application(argc, argv);
-    InstallTranslations(QStringLiteral("vellicor"));
-    SetResourceFolder(QStringLiteral(VELLICOR_RESOURCE_FOLDER));
+    PrepareBenchApplication();
 
     qint64 size = kDefaultSize;
     int rounds = 2;

@@ -151,7 +151,7 @@ int main(int argc, char **argv)
 {
     PrepareWgetEnvironment();
     QCoreApplication application(argc, argv);
-    InstallTranslations(QStringLiteral("vellicor"));
+    PrepareBenchApplication();
 
     qint64 targetLines = kDefaultLineCount;
     int rounds = 3;

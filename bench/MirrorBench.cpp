@@ -35,8 +35,7 @@ int main(int argc, char **argv)
 {
     PrepareWgetEnvironment();
     QCoreApplication application(argc, argv);
-    InstallTranslations(QStringLiteral("vellicor"));
-    SetResourceFolder(QStringLiteral(VELLICOR_RESOURCE_FOLDER));
+    PrepareBenchApplication();
 
     QStringList positional;
     int rounds = 2;

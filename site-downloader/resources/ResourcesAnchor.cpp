@@ -1,2 +1,0 @@
-// Holds the program's compiled translations; the library exists so that tests link the same
-// texts as the program.

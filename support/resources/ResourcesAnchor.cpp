@@ -1,1 +1,0 @@
-// Holds the compiled texts of the shared interface pieces.

@@ -1,1 +1,0 @@
-// Holds the program's compiled translations.
