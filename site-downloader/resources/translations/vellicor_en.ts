@@ -95,5 +95,25 @@
         <source>&amp;Quit</source>
         <translation>&amp;Quit</translation>
     </message>
+    <message id="kEventLogErrorCountTitle">
+        <source>Errors:</source>
+        <translation>Errors:</translation>
+    </message>
+    <message id="kEventLogWarningCountTitle">
+        <source>Warnings:</source>
+        <translation>Warnings:</translation>
+    </message>
+    <message id="kEventLogClearButtonTitle">
+        <source>Clear</source>
+        <translation>Clear</translation>
+    </message>
+    <message id="kEventLogSaveAsButtonTitle">
+        <source>Save As…</source>
+        <translation>Save As…</translation>
+    </message>
+    <message id="kEventLogCloseButtonTitle">
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
 </context>
 </TS>
