@@ -3,5 +3,53 @@
 <TS version="2.1" language="en">
 <context>
     <name></name>
+    <message id="kUntitledDocumentName">
+        <source>Untitled</source>
+        <translation>Untitled</translation>
+    </message>
+    <message id="kUntitledNumberedDocumentName">
+        <source>%1 %2</source>
+        <translation>%1 %2</translation>
+    </message>
+    <message id="kDocumentOpenFailedMessage">
+        <source>The document “%1” could not be opened. %2</source>
+        <translation>The document “%1” could not be opened. %2</translation>
+    </message>
+    <message id="kDocumentSaveFailedMessage">
+        <source>The document “%1” could not be saved. %2</source>
+        <translation>The document “%1” could not be saved. %2</translation>
+    </message>
+    <message id="kSaveChangesTitle">
+        <source>Save Changes</source>
+        <translation>Save Changes</translation>
+    </message>
+    <message id="kSaveChangesMessage">
+        <source>Do you want to save the changes you made in the document “%1”?</source>
+        <translation>Do you want to save the changes you made in the document “%1”?</translation>
+    </message>
+    <message id="kSaveChangesInformativeMessage">
+        <source>Your changes will be lost if you don’t save them.</source>
+        <translation>Your changes will be lost if you don’t save them.</translation>
+    </message>
+    <message id="kSaveDocumentTitle">
+        <source>Save Document</source>
+        <translation>Save Document</translation>
+    </message>
+    <message id="kOpenDocumentTitle">
+        <source>Open Document</source>
+        <translation>Open Document</translation>
+    </message>
+    <message id="kRevertTitle">
+        <source>Revert</source>
+        <translation>Revert</translation>
+    </message>
+    <message id="kRevertMessage">
+        <source>Do you want to go back to the saved version of “%1”? Your current changes will be lost.</source>
+        <translation>Do you want to go back to the saved version of “%1”? Your current changes will be lost.</translation>
+    </message>
+    <message id="kDocumentProblemTitle">
+        <source>Document</source>
+        <translation>Document</translation>
+    </message>
 </context>
 </TS>
