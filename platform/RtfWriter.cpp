@@ -14,12 +14,14 @@ bool isLineBreak(char16_t unit)
     return unit == u'\n' || unit == u'\r' || unit == u'\u2028' || unit == u'\u2029';
 }
 
-// RTF numbers are signed 16-bit, so units above 32767 are written as their negative twin.
+// RTF numbers are signed 16-bit, so units above 32767 are written as their negative twin. The
+// "?" for readers without Unicode is written as the hex escape \'3f: some readers (unrtf) take a
+// bare character after the number for the start of a word and drop the rest of that word.
 void appendUnicodeEscape(QByteArray &rtf, char16_t unit)
 {
     rtf += "\\u";
     rtf += QByteArray::number(static_cast<int16_t>(unit));
-    rtf += '?';
+    rtf += "\\'3f";
 }
 
 } // namespace

@@ -172,11 +172,14 @@ void EventLogWindowController::buttonClearClicked(QObject *)
 void EventLogWindowController::buttonSaveAsClicked(QObject *)
 {
     auto *panel = new QFileDialog(this);
-    panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setAcceptMode(QFileDialog::AcceptSave);
     panel->setFileMode(QFileDialog::AnyFile);
     panel->selectFile(windowTitle() + QStringLiteral(".rtf"));
-    connect(panel, &QDialog::finished, this, [this, panel](int returnCode) { saveAsPanelDidEnd(panel, returnCode, nullptr); });
+    // Finishing only hides a dialog, even one that deletes itself on close.
+    connect(panel, &QDialog::finished, this, [this, panel](int returnCode) {
+        saveAsPanelDidEnd(panel, returnCode, nullptr);
+        panel->deleteLater();
+    });
     panel->open();
 }
 
