@@ -1,0 +1,98 @@
+// Settings shortcuts: defaults only for absent keys, and values that keep their shape on disk.
+#include "support/defaults/UserDefaults.h"
+#include "tests/fixtures/QtPrinters.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Qt refuses to report a clean write for a program without an organization name; the programs
+// set theirs in main().
+class OrganizationName : public testing::Environment
+{
+public:
+    void SetUp() override { QCoreApplication::setOrganizationName(QStringLiteral("VellicorTests")); }
+};
+const testing::Environment *const organizationName = testing::AddGlobalTestEnvironment(new OrganizationName);
+
+const QString kKey = QStringLiteral("UserDefaultsTestKey");
+
+class UserDefaultsTest : public testing::Test
+{
+protected:
+    void TearDown() override { UserDefaults::removeObjectForKey(kKey); }
+
+    // What a later launch reads: a store that only knows the file.
+    static QVariant valueOnDisk(const QString &key)
+    {
+        EXPECT_TRUE(UserDefaults::synchronize());
+        QSettings fresh(QSettings().fileName(), QSettings::NativeFormat);
+        return fresh.value(key);
+    }
+};
+
+TEST_F(UserDefaultsTest, DefaultsApplyOnlyToAbsentKeys)
+{
+    EXPECT_EQ(UserDefaults::integerForKey(kKey, 7), 7);
+    EXPECT_TRUE(UserDefaults::boolForKey(kKey, true));
+    EXPECT_EQ(UserDefaults::stringForKey(kKey, QStringLiteral("fallback")), "fallback");
+    EXPECT_EQ(UserDefaults::integerForKey(kKey), 0);
+    EXPECT_FALSE(UserDefaults::stringForKey(kKey).has_value());
+    EXPECT_FALSE(UserDefaults::objectForKey(kKey).isValid());
+
+    UserDefaults::setInteger(0, kKey);
+    EXPECT_EQ(UserDefaults::integerForKey(kKey, 7), 0);
+    UserDefaults::setBool(false, kKey);
+    EXPECT_FALSE(UserDefaults::boolForKey(kKey, true));
+    UserDefaults::setObject(QString(""), kKey);
+    EXPECT_EQ(UserDefaults::stringForKey(kKey, QStringLiteral("fallback")), "");
+    ASSERT_TRUE(UserDefaults::stringForKey(kKey).has_value());
+
+    UserDefaults::setObject(QVariant(), kKey);
+    EXPECT_EQ(UserDefaults::integerForKey(kKey, 7), 7);
+}
+
+TEST_F(UserDefaultsTest, NumbersAndBooleansReadBackFromTheFile)
+{
+    UserDefaults::setFloat(2.5, kKey);
+    EXPECT_EQ(valueOnDisk(kKey).toDouble(), 2.5);
+    EXPECT_EQ(UserDefaults::integerForKey(kKey), 2);
+    UserDefaults::setBool(true, kKey);
+    EXPECT_TRUE(QVariant(valueOnDisk(kKey)).toBool());
+    UserDefaults::setInteger(1LL << 40, kKey);
+    EXPECT_EQ(valueOnDisk(kKey).toLongLong(), 1LL << 40);
+}
+
+TEST_F(UserDefaultsTest, ListsKeepTheirShapeOnDiskWhateverTheirLength)
+{
+    for (const QStringList &list : {QStringList{}, QStringList{"only"}, QStringList{"one", "two, with comma"}}) {
+        UserDefaults::setObject(list, kKey);
+        const QVariant onDisk = valueOnDisk(kKey);
+        EXPECT_EQ(onDisk.toStringList(), list);
+        EXPECT_TRUE(onDisk.metaType().id() == QMetaType::QVariantList
+                    || onDisk.metaType().id() == QMetaType::QStringList)
+            << list.size() << " entries read back as " << onDisk.metaType().name();
+        ASSERT_TRUE(UserDefaults::arrayForKey(kKey).has_value());
+        EXPECT_EQ(UserDefaults::arrayForKey(kKey)->size(), list.size());
+    }
+    EXPECT_FALSE(UserDefaults::dictionaryForKey(kKey).has_value());
+    EXPECT_FALSE(UserDefaults::stringForKey(kKey).has_value());
+}
+
+TEST_F(UserDefaultsTest, TypedReadersRefuseOtherShapes)
+{
+    UserDefaults::setObject(QVariantMap{{"a", 1}}, kKey);
+    EXPECT_EQ(UserDefaults::dictionaryForKey(kKey)->value("a").toInt(), 1);
+    EXPECT_FALSE(UserDefaults::arrayForKey(kKey).has_value());
+    EXPECT_FALSE(UserDefaults::dataForKey(kKey).has_value());
+    // Present but of another shape: the typed default form answers empty, not the default.
+    EXPECT_TRUE(UserDefaults::dataForKey(kKey, QByteArray("default")).isEmpty());
+
+    UserDefaults::setObject(QByteArray("\x00\x01", 2), kKey);
+    EXPECT_EQ(valueOnDisk(kKey).toByteArray(), QByteArray("\x00\x01", 2));
+}
+
+} // namespace
