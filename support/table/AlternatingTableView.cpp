@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -108,6 +109,10 @@ void AlternatingTableView::keyPressEvent(QKeyEvent *event)
 
 void AlternatingTableView::paintEvent(QPaintEvent *event)
 {
+    {
+        QPainter underCells(viewport());
+        paintRowStripes(underCells, event->rect());
+    }
     QTableView::paintEvent(event);
     QPainter painter(viewport());
     paintStripesBelowLastRow(painter);
@@ -120,6 +125,34 @@ bool AlternatingTableView::overlayShows() const
     if (_overlayText.isEmpty())
         return false;
     return _alwaysDrawOverlay || !model() || model()->rowCount(rootIndex()) == 0;
+}
+
+void AlternatingTableView::paintRowStripes(QPainter &painter, const QRect &dirty)
+{
+    const QHeaderView *rows = verticalHeader();
+    if (rows->count() == 0)
+        return;
+    const int firstVisual = std::max(0, rows->visualIndexAt(dirty.top()));
+    int lastVisual = rows->visualIndexAt(dirty.bottom());
+    if (lastVisual < 0)
+        lastVisual = rows->count() - 1;
+    const QRect area = viewport()->rect();
+    for (int visual = firstVisual; visual <= lastVisual; ++visual) {
+        const int row = rows->logicalIndex(visual);
+        if (row % 2 != 0 || isRowHidden(row))
+            continue;
+        const QRect rowArea(area.left(), rowViewportPosition(row), area.width(), rowHeight(row));
+        const bool selected = selectionModel() && selectionModel()->isRowSelected(row, rootIndex());
+        if (!selected) {
+            painter.fillRect(rowArea & dirty, evenRowColor());
+            continue;
+        }
+        // Only under the cells, whose highlight covers them; elsewhere the row stays unpainted.
+        for (int column = 0; column < horizontalHeader()->count(); ++column) {
+            if (!isColumnHidden(column))
+                painter.fillRect(visualRect(model()->index(row, column, rootIndex())) & dirty, evenRowColor());
+        }
+    }
 }
 
 void AlternatingTableView::paintStripesBelowLastRow(QPainter &painter)

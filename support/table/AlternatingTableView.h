@@ -48,6 +48,9 @@ protected:
 
 private:
     bool overlayShows() const;
+    // Under the cells: even rows across the whole width, so the stripe does not end at the last
+    // column.
+    void paintRowStripes(QPainter &painter, const QRect &dirty);
     void paintStripesBelowLastRow(QPainter &painter);
     void paintOverlay(QPainter &painter);
     void forwardSelectionChange();

@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QMimeData>
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <utility>
 #include <vector>
@@ -122,6 +123,17 @@ int compareColumnValues(const QVariant &left, const QVariant &right, ObjectTable
     return 0;
 }
 
+// Equality as the platform's objects see it: numbers by value whatever their type, anything else
+// only with a value of its own type. QVariant alone would find the text "1" equal to 1.
+bool sameObject(const QVariant &left, const QVariant &right)
+{
+    if (isNumber(left) && isNumber(right)) {
+        const auto isNaN = [](const QVariant &value) { return isFloatingPoint(value) && std::isnan(value.toDouble()); };
+        return !isNaN(left) && !isNaN(right) && compareNumbers(left, right) == 0;
+    }
+    return left.typeId() == right.typeId() && left == right;
+}
+
 bool isDictionary(const QVariant &value)
 {
     return value.typeId() == QMetaType::QVariantMap || value.typeId() == QMetaType::QVariantHash;
@@ -235,7 +247,7 @@ int ObjectTableDataSource::findItemObjectRow(const QVariant &object, const QStri
 {
     for (int row = 0; row < count(); ++row) {
         const auto value = _data[row].constFind(columnIdentifier);
-        if (value != _data[row].constEnd() && *value == object)
+        if (value != _data[row].constEnd() && sameObject(*value, object))
             return row;
     }
     return -1;
@@ -426,7 +438,7 @@ QVariant ObjectTableDataSource::data(const QModelIndex &index, int role) const
 
 bool ObjectTableDataSource::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (role != Qt::EditRole || _readOnly
+    if (role != Qt::EditRole || _readOnly || !index.isValid()
         || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return false;
     const QString columnIdentifier = _columnIdentifiers[index.column()];

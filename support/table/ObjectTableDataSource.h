@@ -92,7 +92,8 @@ public:
     QVariant itemObject(int row, const QString &columnIdentifier) const;
     // Storing an invalid QVariant removes the key: the row then lacks that value.
     void setItemObject(const QVariant &object, int row, const QString &columnIdentifier);
-    // The first row whose value for the column equals `object`, or -1.
+    // The first row whose value for the column equals `object`, or -1. Numbers are equal by value
+    // (1 and 1.0), other values only to values of their own type (the text "1" is not 1).
     int findItemObjectRow(const QVariant &object, const QString &columnIdentifier) const;
     // The column's values in row order, rows without one skipped; no list at all (rather than an
     // empty one) when no row has a value.
