@@ -1,12 +1,15 @@
 #include "platform/FileReference.h"
 
+#include <QDir>
 #include <QFile>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <memory>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -73,4 +76,21 @@ QString FSRefToNSStringPath(FSRef *ref)
             *ref = std::move(resolved);
     }
     return QFile::decodeName(ref->path.c_str());
+}
+
+QString stringByExpandingTildeInPath(const QString &path)
+{
+    if (!path.startsWith(QLatin1Char('~')))
+        return path;
+    const qsizetype nameEnd = path.indexOf(QLatin1Char('/'));
+    const QString user = path.mid(1, nameEnd < 0 ? -1 : nameEnd - 1);
+    const QString rest = nameEnd < 0 ? QString() : path.mid(nameEnd);
+    if (user.isEmpty())
+        return QDir::homePath() + rest;
+    struct passwd entry {};
+    struct passwd *found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwnam_r(QFile::encodeName(user).constData(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+        return path;
+    return QFile::decodeName(found->pw_dir) + rest;
 }

@@ -35,3 +35,7 @@ Status NSStringPathToFSRef(const QString &path, FSRef *outRef);
 // The path of the referenced object, or a null string for no reference. A reference whose path
 // has become a symbolic link is first resolved in place, as an alias file would be.
 QString FSRefToNSStringPath(FSRef *ref);
+
+// `path` with a leading "~" or "~user" replaced by that user's home folder; other paths, and
+// unknown users, come back as they are.
+QString stringByExpandingTildeInPath(const QString &path);

@@ -109,3 +109,16 @@ TEST_F(FileReferenceTest, AReferenceWhosePathBecameALinkIsResolvedInPlace)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TildeExpansion, LeadingTildesNameHomeFoldersAndNothingElseChanges)
+{
+    EXPECT_EQ(stringByExpandingTildeInPath("~"), QDir::homePath());
+    EXPECT_EQ(stringByExpandingTildeInPath("~/Desktop/"), QDir::homePath() + "/Desktop/");
+    EXPECT_EQ(stringByExpandingTildeInPath("~root/x"), "/root/x");
+    EXPECT_EQ(stringByExpandingTildeInPath("~no-such-user-here/x"), "~no-such-user-here/x");
+    EXPECT_EQ(stringByExpandingTildeInPath("/a/~/b"), "/a/~/b");
+}
+
+} // namespace
