@@ -39,6 +39,7 @@ private:
 };
 
 constexpr int kFolderOpenFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+constexpr int kMaximumLooks = 8;
 
 // The platform's name limit counts UTF-16 units; the kernel's counts bytes. Both must hold.
 constexpr qsizetype kMaximumNameUnits = 255;
@@ -67,12 +68,19 @@ std::vector<PathComponent> componentsOf(const QString &path)
 Status enterExisting(int folder, const std::string &name, FolderDescriptor *current)
 {
     struct stat info {};
-    if (fstatat(folder, name.c_str(), &info, 0) != 0) {
+    for (int look = 0; fstatat(folder, name.c_str(), &info, 0) != 0; ++look) {
         const Status status = ErrnoStatus();
+        if (status != ENOENT)
+            return status;
         struct stat linkInfo {};
-        if (status == ENOENT && fstatat(folder, name.c_str(), &linkInfo, AT_SYMLINK_NOFOLLOW) != 0)
+        if (fstatat(folder, name.c_str(), &linkInfo, AT_SYMLINK_NOFOLLOW) != 0)
             return kNotFoundErr;
-        return status;
+        if (S_ISLNK(linkInfo.st_mode))
+            return ENOENT; // a link that leads nowhere
+        // Not a link: someone created the item between the two looks; look again, within reason,
+        // for an item that keeps coming and going.
+        if (look == kMaximumLooks)
+            return ENOENT;
     }
     if (!S_ISDIR(info.st_mode))
         return errFSNotAFolder;
