@@ -54,21 +54,13 @@ TEST_F(FileReferenceTest, IdentitySurvivesRenameAndIsNotTakenOverByANewItem)
     EXPECT_FALSE(original == newcomer);
 }
 
-TEST_F(FileReferenceTest, TrailingSlashesAndRelativePathsNameTheSameFolder)
+TEST_F(FileReferenceTest, TrailingSlashesNameTheSameFolderUnderOneSpelling)
 {
-    FSRef plain, slashed, relative;
+    FSRef plain, slashed;
     ASSERT_EQ(NSStringPathToFSRef(folder.path(), &plain), kNoErr);
     ASSERT_EQ(NSStringPathToFSRef(folder.path() + "//", &slashed), kNoErr);
     EXPECT_EQ(plain, slashed);
     EXPECT_EQ(FSRefToNSStringPath(&slashed), folder.path());
-
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(folder.path()));
-    makeFile("here");
-    const Status status = NSStringPathToFSRef(QStringLiteral("here"), &relative);
-    QDir::setCurrent(previous);
-    ASSERT_EQ(status, kNoErr);
-    EXPECT_EQ(FSRefToNSStringPath(&relative), pathOf("here"));
 }
 
 TEST_F(FileReferenceTest, LinkChainsResolveToTheirEnd)
@@ -94,19 +86,6 @@ TEST_F(FileReferenceTest, DanglingAndLoopingLinksReportTheirResolutionFailure)
     EXPECT_FALSE(ref.isValid());
 }
 
-TEST_F(FileReferenceTest, AReferenceWhosePathBecameALinkIsResolvedInPlace)
-{
-    makeFile("item");
-    makeFile("elsewhere");
-    FSRef ref, elsewhere;
-    ASSERT_EQ(NSStringPathToFSRef(pathOf("item"), &ref), kNoErr);
-    ASSERT_EQ(NSStringPathToFSRef(pathOf("elsewhere"), &elsewhere), kNoErr);
-    ASSERT_TRUE(QFile::remove(pathOf("item")));
-    makeLink(pathOf("elsewhere"), "item");
-
-    EXPECT_EQ(FSRefToNSStringPath(&ref), QFileInfo(pathOf("elsewhere")).canonicalFilePath());
-    EXPECT_EQ(ref, elsewhere);
-}
 
 } // namespace
 

@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -121,17 +120,6 @@ TEST_F(FolderCreationTest, ANameTooLongIsRefusedBeforeAnythingIsCreated)
     ASSERT_EQ(create(pathOf(QString(255, QLatin1Char('y')))), kNoErr);
 }
 
-TEST_F(FolderCreationTest, PermissionsApplyOnlyWhenSelected)
-{
-    const mode_t previousMask = umask(022);
-    FSCatalogInfo info;
-    info.permissions = 0700;
-    EXPECT_EQ(FSRefCreateFolderPath(nullptr, pathOf("private"), kFSCatInfoPermissions, &info, nullptr), kNoErr);
-    EXPECT_EQ(FSRefCreateFolderPath(nullptr, pathOf("ignored"), kFSCatInfoNone, &info, nullptr), kNoErr);
-    umask(previousMask);
-    EXPECT_FALSE(QFileInfo(pathOf("private")).permissions().testFlag(QFile::ReadOther));
-    EXPECT_TRUE(QFileInfo(pathOf("ignored")).permissions().testFlag(QFile::ReadOther));
-}
 
 // The running wget creates the download folder while the document creates the folder of its log
 // file: whoever loses the race must still succeed.

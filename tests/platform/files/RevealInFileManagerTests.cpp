@@ -57,14 +57,6 @@ TEST_F(RevealTest, WithoutASessionBusTheContainingFolderIsOpened)
     EXPECT_EQ(beeps, 0);
 }
 
-TEST_F(RevealTest, ALinkRevealsItsTarget)
-{
-    ASSERT_TRUE(QDir(root.path()).mkpath("far/away"));
-    ASSERT_TRUE(QFile::link(root.filePath("far/away"), root.filePath("near")));
-    EXPECT_EQ(RevealPathItemInFinder(root.filePath("near")), kNoErr);
-    ASSERT_EQ(openedFolders.size(), 1u);
-    EXPECT_EQ(openedFolders.front().toLocalFile(), QDir(root.filePath("far")).canonicalPath());
-}
 
 TEST_F(RevealTest, AMissingItemBeepsAndOpensNothing)
 {

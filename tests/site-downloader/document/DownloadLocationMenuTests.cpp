@@ -87,15 +87,5 @@ TEST(DownloadLocationMenu, RebuildingFromTheLastItemsActionLeavesOneOfEach)
     EXPECT_EQ(popUp.itemData(0, kRepresentedObjectRole).toString(), root.filePath("chosen"));
 }
 
-TEST(DownloadLocationMenu, ItemsExpandTheTildeAndNameTheRoot)
-{
-    const std::unique_ptr<QAction> home = menuItemForFileAtPath("~");
-    ASSERT_TRUE(home);
-    EXPECT_EQ(home->text(), QDir(QDir::homePath()).dirName());
-    const std::unique_ptr<QAction> root = menuItemForFileAtPath("/");
-    ASSERT_TRUE(root);
-    EXPECT_EQ(root->text(), "/");
-    EXPECT_FALSE(menuItemForFileAtPath(QString()));
-}
 
 } // namespace

@@ -218,16 +218,6 @@ TEST_F(AutoSaveTest, RestoringANameNeverSavedChangesNothing)
     EXPECT_EQ(field->text(), "kept");
 }
 
-TEST_F(AutoSaveTest, RegisteringAKeyAgainReplacesTheControl)
-{
-    auto *first = add<QLineEdit>("field");
-    first->setText("first");
-    auto *second = add<QLineEdit>("field");
-    second->setText("second");
-    UserDefaultsAutoSave::addAutoSaveObject(nullptr, window.get(), "field");
-    UserDefaultsAutoSave::saveAutoSaveObjectsForWindow(window.get());
-    EXPECT_EQ(stored().value("field"), QVariant(QString("second")));
-}
 
 TEST_F(AutoSaveTest, AClosedWindowKeepsItsSavedValuesAndTakesNoOneElses)
 {
@@ -254,13 +244,5 @@ TEST_F(AutoSaveTest, AClosedWindowKeepsItsSavedValuesAndTakesNoOneElses)
     EXPECT_EQ(reopened->text(), "saved while open");
 }
 
-TEST_F(AutoSaveTest, AWindowWithoutANameRegistersNothing)
-{
-    window->setObjectName(QString());
-    auto *field = add<QLineEdit>("field");
-    field->setText("x");
-    UserDefaultsAutoSave::saveAutoSaveObjectsForWindow(window.get());
-    EXPECT_FALSE(UserDefaults::objectForKey(QString()).isValid());
-}
 
 } // namespace

@@ -22,13 +22,5 @@ TEST(ViewGeometry, CentresWithAWholeXAndAnUnroundedY)
     EXPECT_EQ(view.geometry(), QRect(34, 39, 31, 21));
 }
 
-TEST(ViewGeometry, AViewWithoutParentStaysWhereItIs)
-{
-    QWidget view;
-    view.setGeometry(10, 20, 30, 40);
-    EXPECT_EQ(centerViewInSuperView(&view, true), QRectF(10, 20, 30, 40));
-    EXPECT_EQ(view.geometry(), QRect(10, 20, 30, 40));
-    EXPECT_EQ(centerViewInSuperView(nullptr, true), QRectF());
-}
 
 } // namespace
