@@ -1,4 +1,4 @@
-// File references: identity by device and inode, symbolic links in the part of alias files.
+// File references: identity by device and inode, symbolic links standing in for alias files.
 #include "platform/FileReference.h"
 #include "tests/fixtures/QtPrinters.h"
 
