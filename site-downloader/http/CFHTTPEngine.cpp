@@ -11,6 +11,7 @@
 #include <cmath>
 #include <new>
 #include <string>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace {
@@ -115,6 +116,21 @@ int statusCodeOf(const QByteArray &statusLine)
     return code;
 }
 
+// Faulting in a large body 4 KiB at a time costs more than receiving it (most of the time of a
+// loopback gigabyte); huge pages take a 512th of the faults. Advice only: refused, it changes
+// nothing.
+void adviseHugePages(QByteArray &data)
+{
+    constexpr uintptr_t kHugePageSize = uintptr_t{2} << 20;
+    if (data.capacity() < qsizetype{2 * kHugePageSize})
+        return;
+    const auto begin = reinterpret_cast<uintptr_t>(data.data());
+    const uintptr_t alignedBegin = (begin + kHugePageSize - 1) & ~(kHugePageSize - 1);
+    const uintptr_t alignedEnd = (begin + static_cast<uintptr_t>(data.capacity())) & ~(kHugePageSize - 1);
+    if (alignedEnd > alignedBegin)
+        ::madvise(reinterpret_cast<void *>(alignedBegin), alignedEnd - alignedBegin, MADV_HUGEPAGE);
+}
+
 void noteActivity(CFHTTPEngine *engine)
 {
     engine->lastActivityTime = monotonicSeconds();
@@ -176,8 +192,10 @@ size_t receiveBody(char *bytes, size_t size, size_t count, void *engineRecord)
                 return 0;
             }
             engine->response.data.emplace();
-            if (engine->contentLength > 0)
+            if (engine->contentLength > 0) {
                 engine->response.data->reserve(static_cast<qsizetype>(engine->contentLength));
+                adviseHugePages(*engine->response.data);
+            }
         }
         QByteArray &data = *engine->response.data;
         if (static_cast<int64_t>(length) > engine->maximumBodySize - data.size()) {
