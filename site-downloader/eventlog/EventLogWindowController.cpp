@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QSaveFile>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -53,6 +54,8 @@ EventLogWindowController::EventLogWindowController() : _ui(new Ui::EventLogWindo
     connect(_ui->_buttonSaveAs, &QPushButton::clicked, this, [this] { buttonSaveAsClicked(_ui->_buttonSaveAs); });
     connect(_ui->_buttonClose, &QPushButton::clicked, this, [this] { buttonCloseClicked(_ui->_buttonClose); });
     showCounts();
+    _hiddenEditBlock = QTextCursor(_ui->_textViewLogEntries->document());
+    _hiddenEditBlock.beginEditBlock();
 }
 
 EventLogWindowController::~EventLogWindowController() = default;
@@ -116,18 +119,51 @@ void EventLogWindowController::incrementEventLogType(uint32_t type)
 
 void EventLogWindowController::insertText(const QString &text, const QColor &color)
 {
-    QPlainTextEdit *view = _ui->_textViewLogEntries;
-    QScrollBar *scroller = view->verticalScrollBar();
-    const bool followsEnd = scroller->value() == scroller->maximum() && !view->textCursor().hasSelection();
+    // Hidden, the view is not laid out and has no position to keep (see showEvent).
+    const bool followsEnd = isVisible() && viewFollowsEnd();
 
     QTextCharFormat format;
     format.setForeground(color);
-    QTextCursor end(view->document());
+    QTextCursor end(_ui->_textViewLogEntries->document());
     end.movePosition(QTextCursor::End);
     end.insertText(text, format);
 
     if (followsEnd)
-        scroller->setValue(scroller->maximum());
+        scrollToEnd();
+}
+
+bool EventLogWindowController::viewFollowsEnd() const
+{
+    const QPlainTextEdit *view = _ui->_textViewLogEntries;
+    const QScrollBar *scroller = view->verticalScrollBar();
+    return scroller->value() == scroller->maximum() && !view->textCursor().hasSelection();
+}
+
+void EventLogWindowController::scrollToEnd()
+{
+    QScrollBar *scroller = _ui->_textViewLogEntries->verticalScrollBar();
+    scroller->setValue(scroller->maximum());
+}
+
+void EventLogWindowController::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (_hiddenEditBlock.isNull())
+        return;
+    _hiddenEditBlock.endEditBlock();
+    _hiddenEditBlock = QTextCursor();
+    if (_followEndWhenShown)
+        scrollToEnd();
+}
+
+void EventLogWindowController::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!_hiddenEditBlock.isNull())
+        return;
+    _followEndWhenShown = viewFollowsEnd();
+    _hiddenEditBlock = QTextCursor(_ui->_textViewLogEntries->document());
+    _hiddenEditBlock.beginEditBlock();
 }
 
 void EventLogWindowController::showLogWindow()
@@ -162,7 +198,11 @@ bool EventLogWindowController::saveLogAsRichText(const QString &path) const
 
 void EventLogWindowController::buttonClearClicked(QObject *)
 {
-    _ui->_textViewLogEntries->setPlainText(QString());
+    // Removing the text keeps an open edit block of a hidden log intact; replacing the document's
+    // content would reset it.
+    QTextCursor all(_ui->_textViewLogEntries->document());
+    all.select(QTextCursor::Document);
+    all.removeSelectedText();
     _standardCount = 0;
     _warningCount = 0;
     _errorCount = 0;

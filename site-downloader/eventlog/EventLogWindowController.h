@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QTextCursor>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -73,9 +74,15 @@ public:
     void saveAsPanelDidEnd(QFileDialog *panel, int returnCode, void *contextInfo);
     void buttonCloseClicked(QObject *sender);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
     EventLogWindowController();
     void showCounts();
+    bool viewFollowsEnd() const;
+    void scrollToEnd();
 
     // The text view scrolls itself, so there is no separate scroller outlet.
     std::unique_ptr<Ui::EventLogWindowController> _ui;
@@ -83,4 +90,10 @@ private:
     uint32_t _standardCount = 0;
     uint32_t _warningCount = 0;
     uint32_t _errorCount = 0;
+
+    // While the window is hidden, every entry goes into one open edit block, so the text is laid
+    // out once when the window is shown. A hidden text view otherwise lays the whole text out
+    // again for each entry, and a log that nobody looks at slows down with every line it holds.
+    QTextCursor _hiddenEditBlock;
+    bool _followEndWhenShown = true;
 };

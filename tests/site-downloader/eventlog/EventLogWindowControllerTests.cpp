@@ -189,6 +189,39 @@ TEST(EventLog, FollowsTheEndUnlessScrolledUpOrSelecting)
     EXPECT_TRUE(textView(*log)->textCursor().hasSelection());
 }
 
+TEST(EventLog, EntriesAddedWhileHiddenAreThereWhenShown)
+{
+    auto log = makeLog();
+    log->resize(500, 300);
+    for (int index = 0; index < 300; ++index)
+        log->addLogEntryString(QStringLiteral("hidden %1").arg(index), index % 3);
+    EXPECT_EQ(coloredLines(*log).size(), 300u);
+    EXPECT_EQ(coloredLines(*log)[1], (ColoredLine{QStringLiteral("hidden 1"), EventLogWindowController::errorEntryColor()}));
+
+    log->showLogWindow();
+    QScrollBar *scroller = textView(*log)->verticalScrollBar();
+    ASSERT_GT(scroller->maximum(), 0);
+    EXPECT_EQ(scroller->value(), scroller->maximum()) << "a log never looked at opens at its end";
+    log->addStandardLogEntryString(QStringLiteral("shown"));
+    EXPECT_EQ(scroller->value(), scroller->maximum());
+
+    // Closed while scrolled up, it opens again where the user left it, whatever came meanwhile.
+    scroller->setValue(20);
+    log->hideLogWindow();
+    for (int index = 0; index < 100; ++index)
+        log->addErrorLogEntryString(QStringLiteral("while closed %1").arg(index));
+    log->buttonClearClicked(nullptr);
+    for (int index = 0; index < 300; ++index)
+        log->addErrorLogEntryString(QStringLiteral("after clearing %1").arg(index));
+    log->showLogWindow();
+    EXPECT_EQ(scroller->value(), 20);
+    EXPECT_EQ(log->errorCount(), 300u);
+    EXPECT_TRUE(log->logText().startsWith(QStringLiteral("after clearing 0\n")));
+    log->hideLogWindow();
+    log->showLogWindow();
+    EXPECT_EQ(scroller->value(), 20);
+}
+
 TEST(EventLog, ScreenshotShowsAllThreeColours)
 {
     auto log = makeLog();
