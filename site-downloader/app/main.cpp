@@ -1,5 +1,6 @@
 #include "platform/LocalizedString.h"
 #include "site-downloader/app/VellicorMainWindow.h"
+#include "support/DesktopServices.h"
 #include "support/StartupScreenshot.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellicor"));
     QApplication::setOrganizationName(QStringLiteral("Vellicor"));
+    InstallDesktopServices();
     InstallTranslations(QStringLiteral("support"));
     InstallTranslations(QStringLiteral("vellicor"));
     VellicorMainWindow window;

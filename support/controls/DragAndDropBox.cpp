@@ -1,24 +1,17 @@
 #include "support/controls/DragAndDropBox.h"
 
 #include "support/controls/NotificationCenter.h"
+#include "support/defaults/UserDefaults.h"
 
 #include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
-#include <QSettings>
 
 namespace {
 
 constexpr int kHighlightWidth = 2;
-
-// Kept here until the shared defaults access can take it over: the box stores one string under
-// the key its window gave it, nothing more.
-void StoreDefaultsString(const QString &key, const QString &value)
-{
-    QSettings().setValue(key, value);
-}
 
 } // namespace
 
@@ -128,7 +121,7 @@ void DragAndDropBox::showPath(const QString &path)
 void DragAndDropBox::storePathPreference(const QString &path) const
 {
     if (!mPrefKey.isEmpty())
-        StoreDefaultsString(mPrefKey, path);
+        UserDefaults::setObject(path, mPrefKey);
 }
 
 void DragAndDropBox::postPathNotification(const QString &path)
