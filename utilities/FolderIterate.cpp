@@ -99,12 +99,18 @@ bool markVisited(FolderIterateContext *context, const struct stat &info)
     return previousCount == 0;
 }
 
-// The names of one folder, read in one go and sorted bytewise, kept in a single buffer.
+// The entries of one folder, read in one go and sorted bytewise by name, the names kept in a
+// single buffer.
 struct FolderNames {
+    struct Entry {
+        uint32_t offset;
+        unsigned char type; // DT_* from the listing
+        ino_t inode;
+    };
     std::string bytes;
-    std::vector<uint32_t> offsets;
+    std::vector<Entry> entries;
 
-    const char *at(size_t index) const { return bytes.data() + offsets[index]; }
+    const char *name(const Entry &entry) const { return bytes.data() + entry.offset; }
 };
 
 Status readNames(DIR *folder, FolderNames *names)
@@ -117,14 +123,30 @@ Status readNames(DIR *folder, FolderNames *names)
         const char *name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
-        names->offsets.push_back(uint32_t(names->bytes.size()));
+        names->entries.push_back({uint32_t(names->bytes.size()), entry->d_type, entry->d_ino});
         names->bytes.append(name, std::strlen(name) + 1);
     }
     const int error = errno;
     const char *base = names->bytes.data();
-    std::sort(names->offsets.begin(), names->offsets.end(),
-              [base](uint32_t a, uint32_t b) { return std::strcmp(base + a, base + b) < 0; });
+    std::sort(names->entries.begin(), names->entries.end(),
+              [base](const FolderNames::Entry &a, const FolderNames::Entry &b) {
+                  return std::strcmp(base + a.offset, base + b.offset) < 0;
+              });
     return error && !isPassedOver(error) ? Status(error) : kNoErr;
+}
+
+// The listing alone describes a file well enough: one stat call per file would double the cost of
+// a walk. Folders and links are looked at, because a mount point's listed inode is the one it
+// covers, and a link's target decides whether the walk descends.
+bool describeFromListing(const FolderNames::Entry &listed, const struct stat &folder, struct stat *info)
+{
+    if (listed.type == DT_UNKNOWN || listed.type == DT_DIR || listed.type == DT_LNK)
+        return false;
+    *info = {};
+    info->st_dev = folder.st_dev;
+    info->st_ino = listed.inode;
+    info->st_mode = DTTOIF(listed.type);
+    return true;
 }
 
 void FSIterateFolderLevel(FolderIterateContext *context, int folderDescriptor);
@@ -171,10 +193,15 @@ void FSIterateFolderLevel(FolderIterateContext *context, int folderDescriptor)
     const size_t folderPathLength = context->path.size();
     const bool needsSeparator = context->path.empty() || context->path.back() != '/';
 
-    for (size_t index = 0; context->err == kNoErr && index < names.offsets.size(); ++index) {
-        const char *name = names.at(index);
+    struct stat folderInfo {};
+    if (context->err == kNoErr && fstat(folderFD, &folderInfo) != 0)
+        context->err = ErrnoStatus();
+
+    for (size_t index = 0; context->err == kNoErr && index < names.entries.size(); ++index) {
+        const char *name = names.name(names.entries[index]);
         FolderIterateEntry entry{folderFD, name, nullptr, 0, {}, context->depth};
-        if (fstatat(folderFD, name, &entry.info, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (!describeFromListing(names.entries[index], folderInfo, &entry.info)
+            && fstatat(folderFD, name, &entry.info, AT_SYMLINK_NOFOLLOW) != 0) {
             if (isGone(errno))
                 continue;
             if (!isPassedOver(errno))

@@ -28,7 +28,9 @@ struct FolderIterateEntry {
     const char *name;
     const char *path;     // the folder's path, a slash and the name
     size_t pathLength;
-    struct stat info;     // the entry itself; a link is not followed
+    // The entry itself; a link is not followed. For folders and links all of lstat; for other
+    // kinds only the type bits of st_mode, st_ino and st_dev, from the folder listing.
+    struct stat info;
     uint32_t depth;       // 1 for the entries of the starting folder
 };
 

@@ -83,21 +83,38 @@ Status FSRefArrayReserve(FSRefArray *array, int32_t count)
     return kNoErr;
 }
 
+// Makes room for one more reference.
+static Status reserveOneMore(FSRefArray *array)
+{
+    if (array->nUsed < array->nReserved)
+        return kNoErr;
+    if (array->nUsed == std::numeric_limits<int32_t>::max())
+        return kNoMemoryErr;
+    return FSRefArrayReserve(array, array->nUsed + 1);
+}
+
 Status FSRefArrayAppend(FSRefArray *array, const FSRef *ref)
 {
     if (!array || !ref)
         return kParamErr;
-    if (array->nUsed == array->nReserved) {
-        if (array->nUsed == std::numeric_limits<int32_t>::max())
-            return kNoMemoryErr;
-        if (const Status status = FSRefArrayReserve(array, array->nUsed + 1))
-            return status;
-    }
+    if (const Status status = reserveOneMore(array))
+        return status;
     try {
         new (&array->storage[array->nUsed]) FSRef(*ref);
     } catch (const std::bad_alloc &) {
         return kNoMemoryErr;
     }
+    ++array->nUsed;
+    return kNoErr;
+}
+
+Status FSRefArrayAppend(FSRefArray *array, FSRef &&ref)
+{
+    if (!array)
+        return kParamErr;
+    if (const Status status = reserveOneMore(array))
+        return status;
+    new (&array->storage[array->nUsed]) FSRef(std::move(ref));
     ++array->nUsed;
     return kNoErr;
 }

@@ -30,6 +30,8 @@ Status FSRefArrayGetIndexedPtr(FSRefArray *array, int32_t index, FSRef **outRef)
 
 // Copies `ref` to the end. kNoMemoryErr when the block cannot grow; the array is then unchanged.
 Status FSRefArrayAppend(FSRefArray *array, const FSRef *ref);
+// The same, taking over `ref`'s path instead of copying it.
+Status FSRefArrayAppend(FSRefArray *array, FSRef &&ref);
 
 // Makes room for `count` references. kNoMemoryErr when the block cannot grow, including when the
 // new capacity would not fit the 32-bit counts; the old block and its references are kept.

@@ -374,15 +374,16 @@ Status FileProcessor::listWalkedEntry(const FolderIterateEntry *entry)
 {
     if (const Status reason = _abortReason.load())
         return reason;
-    const FSRef ref = FSRefFromFolderIterateEntry(entry);
+    FSRef ref = FSRefFromFolderIterateEntry(entry);
     _currentFSRef = &ref;
     if (const Status status = preProcessFile())
         return status;
-    if (const Status status = FSRefArrayAppend(&_array, &ref))
+    if (const Status status = FSRefArrayAppend(&_array, std::move(ref)))
         return status;
     ++_totalFiles;
     const double now = secondsNow();
     if (now - _lastBuildUpdateTime >= kProgressIntervalSeconds) {
+        _currentFSRef = &_array.storage[_array.nUsed - 1];
         if (const Status status = buildListUpdated())
             return status;
         _lastBuildUpdateTime = now;
