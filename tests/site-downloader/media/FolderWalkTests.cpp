@@ -4,9 +4,9 @@
 #include "tests/site-downloader/media/TestTree.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -182,17 +182,19 @@ TEST(FolderWalk, UnreadableFolderIsPassedOver)
         EXPECT_EQ(walked.listed, (Names{"a", "closed", "z", "z/z.png"}));
         return;
     }
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("FOLDER_WALK_UNREADABLE_TREE", QString::fromStdString(tree.path()));
-    environment.insert("TMPDIR", "/tmp");
-    child.setProcessEnvironment(environment);
-    child.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--",
-                            QCoreApplication::applicationFilePath(),
-                            "--gtest_filter=FolderWalk.UnreadableFolderIsPassedOver"});
-    ASSERT_TRUE(child.waitForFinished(60000));
-    const QByteArray output = child.readAllStandardOutput() + child.readAllStandardError();
+    // popen, not QProcess: ThreadSanitizer cannot follow Qt's raw clone() into the child.
+    const std::string command = "FOLDER_WALK_UNREADABLE_TREE='" + tree.path() + "' TMPDIR=/tmp "
+                                + "setpriv --reuid=nobody --regid=nogroup --clear-groups -- '"
+                                + QCoreApplication::applicationFilePath().toStdString()
+                                + "' --gtest_filter=FolderWalk.UnreadableFolderIsPassedOver 2>&1";
+    FILE *child = popen(command.c_str(), "r");
+    ASSERT_NE(child, nullptr);
+    std::string output;
+    char buffer[4096];
+    for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, child)) > 0;)
+        output.append(buffer, count);
+    const int status = pclose(child);
     std::filesystem::permissions(tree.path("closed"), std::filesystem::perms(0700));
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
 }
