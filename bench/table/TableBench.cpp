@@ -75,19 +75,19 @@ InsertTimes timeInserts(const std::vector<Row> &rows, const std::function<void(c
     const int tenth = std::max<int>(1, static_cast<int>(rows.size()) / 10);
     InsertTimes times;
     QElapsedTimer total;
-    QElapsedTimer part;
+    QElapsedTimer tenthTimer;
     total.start();
     for (size_t index = 0; index < rows.size(); ++index) {
         if (index == 0 || index == rows.size() - tenth)
-            part.start();
+            tenthTimer.start();
         insert(rows[index]);
         if ((index + 1) % kInsertsBetweenEvents == 0)
             QApplication::processEvents();
         if (index + 1 == static_cast<size_t>(tenth))
-            times.firstTenthSeconds = part.nsecsElapsed() / 1e9;
+            times.firstTenthSeconds = tenthTimer.nsecsElapsed() / 1e9;
     }
     QApplication::processEvents();
-    times.lastTenthSeconds = part.nsecsElapsed() / 1e9;
+    times.lastTenthSeconds = tenthTimer.nsecsElapsed() / 1e9;
     times.seconds = total.nsecsElapsed() / 1e9;
     return times;
 }

@@ -263,17 +263,6 @@ TEST_F(TableModelTest, SortOfMixedValuesKeepsEveryRowAndFollowsPersistentIndexes
     }
 }
 
-TEST_F(TableModelTest, OwnerSortIsStable)
-{
-    for (const char *name : {"b1", "a1", "b2", "a2", "b3"})
-        appendRow(QString::fromLatin1(name));
-    model.sortData([](const QVariantMap &left, const QVariantMap &right) {
-        return left.value(kName).toString().left(1) < right.value(kName).toString().left(1);
-    });
-    EXPECT_EQ(column(kName), (QVariantList{QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("b1"),
-                                           QStringLiteral("b2"), QStringLiteral("b3")}));
-}
-
 class RecordingDelegate final : public ObjectTableDataSourceDelegate
 {
 public:
