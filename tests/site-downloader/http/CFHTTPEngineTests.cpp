@@ -1,6 +1,6 @@
 #include "site-downloader/http/CFHTTPEngine.h"
 #include "tests/fixtures/ProcessProbe.h"
-#include "tests/site-downloader/http/FaultServer.h"
+#include "tests/fixtures/FaultServer.h"
 #include "tests/site-downloader/http/HttpTestSupport.h"
 #include "tests/site-downloader/http/TinyproxyServer.h"
 

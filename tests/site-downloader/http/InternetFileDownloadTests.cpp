@@ -1,7 +1,7 @@
 #include "site-downloader/http/InternetFileDownload.h"
 #include "site-downloader/http/ProgressBarIndicator.h"
 #include "tests/fixtures/ProcessProbe.h"
-#include "tests/site-downloader/http/FaultServer.h"
+#include "tests/fixtures/FaultServer.h"
 #include "tests/site-downloader/http/HttpTestSupport.h"
 
 #include <QProgressBar>

@@ -1,0 +1,193 @@
+#include "timed-downloader/document/NumberedFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct NameParts {
+    QString stem;
+    QString extension; // without the dot; empty for none
+};
+
+// Only the last extension stands apart, and a leading dot belongs to the stem (".profile").
+NameParts splitName(const QString &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
+        return {fileName, {}};
+    return {fileName.left(dot), fileName.mid(dot + 1)};
+}
+
+qsizetype utf8Size(const QString &text) { return text.toUtf8().size(); }
+
+// The longest front part of `text` that takes at most `bytes` bytes, cut between characters.
+QString truncatedToBytes(const QString &text, qsizetype bytes)
+{
+    QString result;
+    qsizetype used = 0;
+    for (qsizetype index = 0; index < text.size();) {
+        const qsizetype length = text.at(index).isHighSurrogate() && index + 1 < text.size() ? 2 : 1;
+        const qsizetype size = utf8Size(text.mid(index, length));
+        if (used + size > bytes)
+            break;
+        result += text.mid(index, length);
+        used += size;
+        index += length;
+    }
+    return result;
+}
+
+class Descriptor
+{
+public:
+    explicit Descriptor(int descriptor = -1) : _descriptor(descriptor) {}
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    int get() const { return _descriptor; }
+    void reset()
+    {
+        if (_descriptor >= 0)
+            ::close(_descriptor);
+        _descriptor = -1;
+    }
+
+private:
+    int _descriptor;
+};
+
+bool writeAll(int descriptor, const QByteArray &data)
+{
+    const char *bytes = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t written = ::write(descriptor, bytes, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        left -= written;
+    }
+    return true;
+}
+
+bool nameIsTaken(int folderDescriptor, const QByteArray &name)
+{
+    struct stat info;
+    // A dangling link counts as taken: linking over it would fail anyway.
+    return ::fstatat(folderDescriptor, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT;
+}
+
+} // namespace
+
+QString SanitizedFileName(const QString &name)
+{
+    QString result = name;
+    for (QChar &character : result) {
+        if (character == QLatin1Char('/') || character.category() == QChar::Other_Control)
+            character = QLatin1Char('_');
+    }
+    if (result == QLatin1String(".") || result == QLatin1String(".."))
+        return {};
+    return result;
+}
+
+QString FileNameForDownload(const QString &baseFileName, const QString &url)
+{
+    const QString path = QUrl(url).path();
+    const QString lastComponent = path.section(QLatin1Char('/'), -1);
+    if (baseFileName.isEmpty())
+        return SanitizedFileName(lastComponent);
+    const QString extension = splitName(lastComponent).extension;
+    const QString stem = SanitizedFileName(baseFileName);
+    return extension.isEmpty() ? stem : stem + QLatin1Char('.') + SanitizedFileName(extension);
+}
+
+QString NumberedFileName(const QString &fileName, uint64_t counter, int leadingZeroCount)
+{
+    NameParts parts = splitName(fileName);
+    const QString suffix = parts.extension.isEmpty() ? QString() : QLatin1Char('.') + parts.extension;
+    QString digits = QString::number(counter);
+    const qsizetype room = kLongestFileNameBytes - utf8Size(suffix) - digits.size();
+    // The stem gives way before the counter's own digits do; the padding gives way first.
+    parts.stem = truncatedToBytes(parts.stem, std::max<qsizetype>(room, 0));
+    const qsizetype padding =
+        std::min<qsizetype>(leadingZeroCount, kLongestFileNameBytes - utf8Size(parts.stem) - utf8Size(suffix));
+    if (digits.size() < padding)
+        digits = digits.rightJustified(padding, QLatin1Char('0'));
+    return parts.stem + digits + suffix;
+}
+
+QString DefaultTargetFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DownloadLocation) + QStringLiteral("/Pendrill Downloads");
+}
+
+QString NextNumberedFilePath(const QString &folder, const QString &fileName, int leadingZeroCount)
+{
+    Descriptor folderDescriptor(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderDescriptor.get() < 0)
+        return folder + QLatin1Char('/') + NumberedFileName(fileName, 1, leadingZeroCount);
+    for (uint64_t counter = 1;; ++counter) {
+        const QString name = NumberedFileName(fileName, counter, leadingZeroCount);
+        if (!nameIsTaken(folderDescriptor.get(), QFile::encodeName(name)))
+            return folder + QLatin1Char('/') + name;
+    }
+}
+
+Status WriteNumberedFile(const QString &folder, const QString &fileName, int leadingZeroCount, const QByteArray &data,
+                         QString *outPath)
+{
+    if (folder.isEmpty())
+        return kParamErr;
+    const QByteArray folderBytes = QFile::encodeName(folder);
+    if (::mkdir(folderBytes.constData(), 0777) != 0 && errno != EEXIST)
+        return ErrnoStatus();
+    Descriptor folderDescriptor(::open(folderBytes.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderDescriptor.get() < 0)
+        return ErrnoStatus();
+
+    QByteArray temporaryTemplate = folderBytes + "/.pendrill-XXXXXX";
+    QByteArray temporaryName;
+    const int temporary = ::mkostemp(temporaryTemplate.data(), O_CLOEXEC);
+    if (temporary < 0)
+        return ErrnoStatus();
+    temporaryName = temporaryTemplate.mid(folderBytes.size() + 1);
+    const auto discardTemporary = [&] { ::unlinkat(folderDescriptor.get(), temporaryName.constData(), 0); };
+    // mkostemp makes the file private; a copy of a public resource is an ordinary file.
+    ::fchmod(temporary, 0644);
+    const bool written = writeAll(temporary, data);
+    const int writeError = errno;
+    if (::close(temporary) != 0 || !written) {
+        const Status status = written ? ErrnoStatus() : (writeError ? writeError : kWriteErr);
+        discardTemporary();
+        return status;
+    }
+
+    for (uint64_t counter = 1;; ++counter) {
+        const QString name = NumberedFileName(fileName, counter, leadingZeroCount);
+        const QByteArray nameBytes = QFile::encodeName(name);
+        if (nameIsTaken(folderDescriptor.get(), nameBytes))
+            continue;
+        if (::linkat(folderDescriptor.get(), temporaryName.constData(), folderDescriptor.get(), nameBytes.constData(), 0) == 0) {
+            discardTemporary();
+            if (outPath)
+                *outPath = folder + QLatin1Char('/') + name;
+            return kNoErr;
+        }
+        if (errno == EEXIST)
+            continue; // taken between the look and the link
+        const Status status = ErrnoStatus();
+        discardTemporary();
+        return status;
+    }
+}
