@@ -1,18 +1,23 @@
 #include "platform/LocalizedString.h"
 #include "support/StartupScreenshot.h"
-#include "timed-downloader/app/PendrillMainWindow.h"
+#include "support/document/Document.h"
+#include "timed-downloader/app/AppDelegate.h"
 
 #include <QApplication>
+#include <csignal>
 
 int main(int argc, char **argv)
 {
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pendrill"));
     QApplication::setOrganizationName(QStringLiteral("Pendrill"));
+    QApplication::setQuitOnLastWindowClosed(false);
     InstallTranslations(QStringLiteral("support"));
     InstallTranslations(QStringLiteral("pendrill"));
-    PendrillMainWindow window;
-    window.show();
-    SaveScreenshotWhenAsked(&window, "PENDRILL_SCREENSHOT");
+    AppDelegate delegate;
+    delegate.applicationDidFinishLaunching(QApplication::arguments().mid(1));
+    if (!delegate.documentController().documents().empty())
+        SaveScreenshotWhenAsked(delegate.documentController().documents().front()->window(), "PENDRILL_SCREENSHOT");
     return application.exec();
 }
