@@ -12,7 +12,7 @@
 void InstallPendrillTestEnvironment();
 
 // A small PNG, so that saved copies decode as pictures.
-QByteArray PictureBytes(int width = 8, int height = 6);
+QByteArray PictureBytes(int width = 320, int height = 240);
 
 // A loopback nginx over a folder holding cam.jpg (a PNG, whatever the name says), page.html and
 // a redirect from /moved to /cam.jpg.

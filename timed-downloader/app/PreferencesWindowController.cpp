@@ -24,6 +24,7 @@ void PreferencesWindowController::awakeFromNib()
     _ui->_cancelButton->setText(LocalizedString("kCancelButtonTitle"));
     connect(_ui->_OKButton, &QPushButton::clicked, this, &PreferencesWindowController::OKButtonClicked);
     connect(_ui->_cancelButton, &QPushButton::clicked, this, &PreferencesWindowController::cancelButtonClicked);
+    adjustSize();
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), size());
         frame.moveCenter(screen->availableGeometry().center());
