@@ -87,6 +87,48 @@ bool nameIsTaken(int folderDescriptor, const QByteArray &name)
     return ::fstatat(folderDescriptor, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT;
 }
 
+// The fixed parts of the numbered names of one file name, in file-system bytes, so that a scan
+// over thousands of numbers only formats the counter.
+class NumberedNamePattern
+{
+public:
+    NumberedNamePattern(const QString &fileName, int leadingZeroCount)
+    {
+        const NameParts parts = splitName(fileName);
+        _stem = parts.stem;
+        _suffix = parts.extension.isEmpty() ? QString() : QLatin1Char('.') + parts.extension;
+        _suffixBytes = QFile::encodeName(_suffix);
+        _stemBytes = QFile::encodeName(_stem);
+        _leadingZeroCount = leadingZeroCount;
+    }
+
+    QByteArray name(uint64_t counter) const
+    {
+        const QByteArray digits = QByteArray::number(qulonglong(counter));
+        QByteArray stem = _stemBytes;
+        if (stem.size() + digits.size() + _suffixBytes.size() > kLongestFileNameBytes)
+            stem = QFile::encodeName(truncatedToBytes(_stem, std::max<qsizetype>(
+                kLongestFileNameBytes - digits.size() - _suffixBytes.size(), 0)));
+        const qsizetype padding =
+            std::min<qsizetype>(_leadingZeroCount, kLongestFileNameBytes - stem.size() - _suffixBytes.size());
+        QByteArray result;
+        result.reserve(stem.size() + std::max(padding, digits.size()) + _suffixBytes.size());
+        result += stem;
+        if (digits.size() < padding)
+            result += QByteArray(padding - digits.size(), '0');
+        result += digits;
+        result += _suffixBytes;
+        return result;
+    }
+
+private:
+    QString _stem;
+    QString _suffix;
+    QByteArray _stemBytes;
+    QByteArray _suffixBytes;
+    int _leadingZeroCount = 0;
+};
+
 } // namespace
 
 QString SanitizedFileName(const QString &name)
@@ -114,17 +156,7 @@ QString FileNameForDownload(const QString &baseFileName, const QString &url)
 
 QString NumberedFileName(const QString &fileName, uint64_t counter, int leadingZeroCount)
 {
-    NameParts parts = splitName(fileName);
-    const QString suffix = parts.extension.isEmpty() ? QString() : QLatin1Char('.') + parts.extension;
-    QString digits = QString::number(counter);
-    const qsizetype room = kLongestFileNameBytes - utf8Size(suffix) - digits.size();
-    // The stem gives way before the counter's own digits do; the padding gives way first.
-    parts.stem = truncatedToBytes(parts.stem, std::max<qsizetype>(room, 0));
-    const qsizetype padding =
-        std::min<qsizetype>(leadingZeroCount, kLongestFileNameBytes - utf8Size(parts.stem) - utf8Size(suffix));
-    if (digits.size() < padding)
-        digits = digits.rightJustified(padding, QLatin1Char('0'));
-    return parts.stem + digits + suffix;
+    return QFile::decodeName(NumberedNamePattern(fileName, leadingZeroCount).name(counter));
 }
 
 QString DefaultTargetFolder()
@@ -137,10 +169,11 @@ QString NextNumberedFilePath(const QString &folder, const QString &fileName, int
     Descriptor folderDescriptor(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folderDescriptor.get() < 0)
         return folder + QLatin1Char('/') + NumberedFileName(fileName, 1, leadingZeroCount);
+    const NumberedNamePattern pattern(fileName, leadingZeroCount);
     for (uint64_t counter = 1;; ++counter) {
-        const QString name = NumberedFileName(fileName, counter, leadingZeroCount);
-        if (!nameIsTaken(folderDescriptor.get(), QFile::encodeName(name)))
-            return folder + QLatin1Char('/') + name;
+        const QByteArray name = pattern.name(counter);
+        if (!nameIsTaken(folderDescriptor.get(), name))
+            return folder + QLatin1Char('/') + QFile::decodeName(name);
     }
 }
 
@@ -173,15 +206,15 @@ Status WriteNumberedFile(const QString &folder, const QString &fileName, int lea
         return status;
     }
 
+    const NumberedNamePattern pattern(fileName, leadingZeroCount);
     for (uint64_t counter = 1;; ++counter) {
-        const QString name = NumberedFileName(fileName, counter, leadingZeroCount);
-        const QByteArray nameBytes = QFile::encodeName(name);
+        const QByteArray nameBytes = pattern.name(counter);
         if (nameIsTaken(folderDescriptor.get(), nameBytes))
             continue;
         if (::linkat(folderDescriptor.get(), temporaryName.constData(), folderDescriptor.get(), nameBytes.constData(), 0) == 0) {
             discardTemporary();
             if (outPath)
-                *outPath = folder + QLatin1Char('/') + name;
+                *outPath = folder + QLatin1Char('/') + QFile::decodeName(nameBytes);
             return kNoErr;
         }
         if (errno == EEXIST)
