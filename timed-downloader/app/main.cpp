@@ -1,4 +1,5 @@
 #include "platform/LocalizedString.h"
+#include "support/DesktopServices.h"
 #include "support/StartupScreenshot.h"
 #include "support/document/Document.h"
 #include "timed-downloader/app/AppDelegate.h"
@@ -13,6 +14,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Pendrill"));
     QApplication::setOrganizationName(QStringLiteral("Pendrill"));
     QApplication::setQuitOnLastWindowClosed(false);
+    InstallDesktopServices();
     InstallTranslations(QStringLiteral("support"));
     InstallTranslations(QStringLiteral("pendrill"));
     AppDelegate delegate;
