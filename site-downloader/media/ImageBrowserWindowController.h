@@ -11,6 +11,7 @@
 class ImageBrowserButtonCell;
 class ImageBrowserMatrix;
 class ImageBrowserWindowController;
+class QDialog;
 class QTemporaryDir;
 struct ThumbnailImage;
 
@@ -122,7 +123,7 @@ private:
 
     std::unique_ptr<Ui::ImageBrowserWindowController> _ui;
     std::unique_ptr<Ui::ImageBrowserOptionsPanel> _optionsPanelUi;
-    QWidget *_optionsPanel = nullptr;
+    QDialog *_optionsPanel = nullptr;
     std::shared_ptr<FileProcessor> _fileProcessor;
     std::unique_ptr<QTemporaryDir> _previewDragFolder;
     QString _previewDragFile;

@@ -115,5 +115,101 @@
         <source>Close</source>
         <translation>Close</translation>
     </message>
+    <message id="kImageBrowserWindowTitle">
+        <source>Image Browser</source>
+        <translation>Image Browser</translation>
+    </message>
+    <message id="kImageBrowserAddFilesButtonTitle">
+        <source>Add Files…</source>
+        <translation>Add Files…</translation>
+    </message>
+    <message id="kImageBrowserStopButtonTitle">
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message id="kImageBrowserClearButtonTitle">
+        <source>Clear</source>
+        <translation>Clear</translation>
+    </message>
+    <message id="kImageBrowserOptionsButtonTitle">
+        <source>Options…</source>
+        <translation>Options…</translation>
+    </message>
+    <message id="kImageBrowserDeleteButtonTitle">
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message id="kImageBrowserDeleteButtonToolTip">
+        <source>Drag the selected thumbnail here to delete its file at once</source>
+        <translation>Drag the selected thumbnail here to delete its file at once</translation>
+    </message>
+    <message id="kImageBrowserOptionsTitle">
+        <source>Image Browser Options</source>
+        <translation>Image Browser Options</translation>
+    </message>
+    <message id="kImageBrowserDimensionLimitTitle">
+        <source>Only add images whose width and height are</source>
+        <translation>Only add images whose width and height are</translation>
+    </message>
+    <message id="kImageBrowserSizeLimitTitle">
+        <source>Only add images whose file size is</source>
+        <translation>Only add images whose file size is</translation>
+    </message>
+    <message id="kImageBrowserSmallerThanTitle">
+        <source>smaller than</source>
+        <translation>smaller than</translation>
+    </message>
+    <message id="kImageBrowserLargerThanTitle">
+        <source>larger than</source>
+        <translation>larger than</translation>
+    </message>
+    <message id="kImageBrowserWidthTitle">
+        <source>width</source>
+        <translation>width</translation>
+    </message>
+    <message id="kImageBrowserHeightTitle">
+        <source>height</source>
+        <translation>height</translation>
+    </message>
+    <message id="kImageBrowserKilobytesTitle">
+        <source>KB</source>
+        <translation>KB</translation>
+    </message>
+    <message id="kImageBrowserOKButtonTitle">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="kImageBrowserCancelButtonTitle">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="kImageBrowserDeleteFailedMessage">
+        <source>Could not delete %1: %2</source>
+        <translation>Could not delete %1: %2</translation>
+    </message>
+    <message id="kBuildingFileListStartedKey">
+        <source>Building file list…</source>
+        <translation>Building file list…</translation>
+    </message>
+    <message id="kBuildingFileListKey">
+        <source>Building file list: %1 items</source>
+        <translation>Building file list: %1 items</translation>
+    </message>
+    <message id="kBuildingFileListCompleteKey">
+        <source>File list complete</source>
+        <translation>File list complete</translation>
+    </message>
+    <message id="kProcessingFilesStartedKey">
+        <source>Processing files…</source>
+        <translation>Processing files…</translation>
+    </message>
+    <message id="kProcessingFilesXofXCompleteKey">
+        <source>Processing file %1 of %2</source>
+        <translation>Processing file %1 of %2</translation>
+    </message>
+    <message id="kEllipsisKey">
+        <source>…</source>
+        <translation>…</translation>
+    </message>
 </context>
 </TS>
