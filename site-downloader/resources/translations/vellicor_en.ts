@@ -115,6 +115,266 @@
         <source>Close</source>
         <translation>Close</translation>
     </message>
+    <message id="kAllowOnlySomeDomainsTitle">
+        <source>Only follow links to these domains:</source>
+        <translation>Only follow links to these domains:</translation>
+    </message>
+    <message id="kSkipSomeDomainsTitle">
+        <source>Skip these domains:</source>
+        <translation>Skip these domains:</translation>
+    </message>
+    <message id="kSkipFilesWithSomeExtensionsTitle">
+        <source>Skip files with these extensions:</source>
+        <translation>Skip files with these extensions:</translation>
+    </message>
+    <message id="kSkipSomeDirectoriesTitle">
+        <source>Skip these folders:</source>
+        <translation>Skip these folders:</translation>
+    </message>
+    <message id="kSkipSomeHTMLTagsTitle">
+        <source>Ignore these HTML tags:</source>
+        <translation>Ignore these HTML tags:</translation>
+    </message>
+    <message id="kOnlyAllowFilesWithSomeExtensionsTitle">
+        <source>Only fetch files with these extensions:</source>
+        <translation>Only fetch files with these extensions:</translation>
+    </message>
+    <message id="kOnlyAllowSomeDirectoriesTitle">
+        <source>Only enter these folders:</source>
+        <translation>Only enter these folders:</translation>
+    </message>
+    <message id="kOnlyAllowSomeHTMLTagsTitle">
+        <source>Only follow these HTML tags:</source>
+        <translation>Only follow these HTML tags:</translation>
+    </message>
+    <message id="kFileHandlingNeverOverwriteTitle">
+        <source>Keep existing files (never overwrite)</source>
+        <translation>Keep existing files (never overwrite)</translation>
+    </message>
+    <message id="kFileHandlingNumberCopiesTitle">
+        <source>Keep existing files and number new copies</source>
+        <translation>Keep existing files and number new copies</translation>
+    </message>
+    <message id="kFileHandlingNewerOnlyTitle">
+        <source>Only fetch files newer than the local copy</source>
+        <translation>Only fetch files newer than the local copy</translation>
+    </message>
+    <message id="kFileHandlingTypeTitle">
+        <source>Existing files</source>
+        <translation>Existing files</translation>
+    </message>
+    <message id="kDelayBetweenRetrievalsTitle">
+        <source>Wait between retrievals (seconds):</source>
+        <translation>Wait between retrievals (seconds):</translation>
+    </message>
+    <message id="kRecursiveTitle">
+        <source>Follow links, at most this deep:</source>
+        <translation>Follow links, at most this deep:</translation>
+    </message>
+    <message id="kRecreateFolderHierarchyTitle">
+        <source>Recreate the folder hierarchy on the local disk</source>
+        <translation>Recreate the folder hierarchy on the local disk</translation>
+    </message>
+    <message id="kDownloadFolderTitle">
+        <source>Download into:</source>
+        <translation>Download into:</translation>
+    </message>
+    <message id="kCreateEnclosingFolderTitle">
+        <source>inside a new download folder</source>
+        <translation>inside a new download folder</translation>
+    </message>
+    <message id="kRelinkForOfflineBrowsingTitle">
+        <source>Convert links for offline browsing</source>
+        <translation>Convert links for offline browsing</translation>
+    </message>
+    <message id="kKeepOriginalPageTitle">
+        <source>keep the original pages</source>
+        <translation>keep the original pages</translation>
+    </message>
+    <message id="kGetPageRequisitesTitle">
+        <source>Fetch everything needed to show each page</source>
+        <translation>Fetch everything needed to show each page</translation>
+    </message>
+    <message id="kFollowRelativeLinksOnlyTitle">
+        <source>Follow relative links only</source>
+        <translation>Follow relative links only</translation>
+    </message>
+    <message id="kDontAscendTitle">
+        <source>Never ascend to the parent folder</source>
+        <translation>Never ascend to the parent folder</translation>
+    </message>
+    <message id="kAllowForeignHostsTitle">
+        <source>Follow links to other hosts</source>
+        <translation>Follow links to other hosts</translation>
+    </message>
+    <message id="kFollowFTPLinksTitle">
+        <source>Follow FTP links</source>
+        <translation>Follow FTP links</translation>
+    </message>
+    <message id="kKeepFileListingFilesTitle">
+        <source>Keep FTP listing files</source>
+        <translation>Keep FTP listing files</translation>
+    </message>
+    <message id="kPassiveFTPTitle">
+        <source>Passive FTP</source>
+        <translation>Passive FTP</translation>
+    </message>
+    <message id="kGetSymLinksTitle">
+        <source>Fetch the files that FTP links point to</source>
+        <translation>Fetch the files that FTP links point to</translation>
+    </message>
+    <message id="kOpenImageBrowserTitle">
+        <source>Open a new image browser when necessary</source>
+        <translation>Open a new image browser when necessary</translation>
+    </message>
+    <message id="kCancelButtonTitle">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="kOKButtonTitle">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="kDownloadOptionsTitle">
+        <source>Download Options</source>
+        <translation>Download Options</translation>
+    </message>
+    <message id="kImagePreviewTitle">
+        <source>Preview</source>
+        <translation>Preview</translation>
+    </message>
+    <message id="kRevealButtonTitle">
+        <source>Show in Folder</source>
+        <translation>Show in Folder</translation>
+    </message>
+    <message id="kOpenButtonTitle">
+        <source>Open</source>
+        <translation>Open</translation>
+    </message>
+    <message id="kActivityTitle">
+        <source>Activity</source>
+        <translation>Activity</translation>
+    </message>
+    <message id="kBaseURLTitle">
+        <source>Address:</source>
+        <translation>Address:</translation>
+    </message>
+    <message id="kUsernameTitle">
+        <source>User name:</source>
+        <translation>User name:</translation>
+    </message>
+    <message id="kPasswordTitle">
+        <source>Password:</source>
+        <translation>Password:</translation>
+    </message>
+    <message id="kStartButtonTitle">
+        <source>Start</source>
+        <translation>Start</translation>
+    </message>
+    <message id="kOptionsButtonTitle">
+        <source>Options…</source>
+        <translation>Options…</translation>
+    </message>
+    <message id="kOpenLogButtonTitle">
+        <source>Open Log</source>
+        <translation>Open Log</translation>
+    </message>
+    <message id="kImageBrowserButtonTitle">
+        <source>Image Browser</source>
+        <translation>Image Browser</translation>
+    </message>
+    <message id="kPreviewButtonTitle">
+        <source>Preview</source>
+        <translation>Preview</translation>
+    </message>
+    <message id="kSavedFilesTitle">
+        <source>Saved files:</source>
+        <translation>Saved files:</translation>
+    </message>
+    <message id="kStopButtonTitle">
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message id="kNoURLsToDisplayOverlayText">
+        <source>No Files Saved</source>
+        <translation>No Files Saved</translation>
+    </message>
+    <message id="kOtherKey">
+        <source>Other…</source>
+        <translation>Other…</translation>
+    </message>
+    <message id="kDocumentRunFailedMessage">
+        <source>Error %ld occurred (%s).</source>
+        <translation>Error %ld occurred (%s).</translation>
+    </message>
+    <message id="kURLColumnTitle">
+        <source>Address</source>
+        <translation>Address</translation>
+    </message>
+    <message id="kSizeColumnTitle">
+        <source>Size</source>
+        <translation>Size</translation>
+    </message>
+    <message id="kFileNameColumnTitle">
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message id="kPathColumnTitle">
+        <source>Path</source>
+        <translation>Path</translation>
+    </message>
+    <message id="kFileMenuTitle">
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message id="kNewMenuItemTitle">
+        <source>&amp;New</source>
+        <translation>&amp;New</translation>
+    </message>
+    <message id="kOpenMenuItemTitle">
+        <source>&amp;Open…</source>
+        <translation>&amp;Open…</translation>
+    </message>
+    <message id="kOpenRecentMenuTitle">
+        <source>Open &amp;Recent</source>
+        <translation>Open &amp;Recent</translation>
+    </message>
+    <message id="kClearRecentMenuItemTitle">
+        <source>Clear Menu</source>
+        <translation>Clear Menu</translation>
+    </message>
+    <message id="kSaveMenuItemTitle">
+        <source>&amp;Save</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message id="kSaveAsMenuItemTitle">
+        <source>Save &amp;As…</source>
+        <translation>Save &amp;As…</translation>
+    </message>
+    <message id="kRevertMenuItemTitle">
+        <source>&amp;Revert to Saved</source>
+        <translation>&amp;Revert to Saved</translation>
+    </message>
+    <message id="kCloseMenuItemTitle">
+        <source>&amp;Close</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message id="kQuitMenuItemTitle">
+        <source>&amp;Quit</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message id="kWindowMenuTitle">
+        <source>&amp;Window</source>
+        <translation>&amp;Window</translation>
+    </message>
+    <message id="kEventLogMenuItemTitle">
+        <source>&amp;Event Log</source>
+        <translation>&amp;Event Log</translation>
+    </message>
+    <message id="kVellicorDocumentFilter">
+        <source>Vellicor documents (*.vellicor)</source>
+        <translation>Vellicor documents (*.vellicor)</translation>
+    </message>
     <message id="kImageBrowserWindowTitle">
         <source>Image Browser</source>
         <translation>Image Browser</translation>
