@@ -30,6 +30,9 @@
 
 namespace {
 
+// wget reports nothing before it has connected.
+const QByteArray kConnected = "Connecting to 127.0.0.1:9... connected.\n";
+
 const QByteArray kBanner = "\n=========================================================================\n"
                            "=========================== Vellicor Started ===========================\n"
                            "=========================================================================\n\n";
@@ -86,7 +89,7 @@ protected:
 
 TEST_F(DocumentTest, RunFillsTableAndLogAndEndsWithTheResult)
 {
-    const QByteArray transcript = "--2026-12-06 21:20:50--  http://127.0.0.1:9/a%20b.html\n" + savedFile("a b.html", 1536) +
+    const QByteArray transcript = kConnected + "--2026-12-06 21:20:50--  http://127.0.0.1:9/a%20b.html\n" + savedFile("a b.html", 1536) +
                                   "--2026-12-06 21:20:50--  http://127.0.0.1:9/two.bin\n" + savedFile("two.bin", 10) +
                                   savedFile("three.bin", 0);
     FakeWget fake(QStringLiteral("cat \"%1\" >&2; sleep 0.3; exit 4").arg(WriteTranscript(folder.path(), transcript)));
@@ -121,9 +124,9 @@ TEST_F(DocumentTest, RunFillsTableAndLogAndEndsWithTheResult)
     const QByteArray log = readFile(logPath());
     ASSERT_TRUE(log.startsWith(kBanner));
     const QList<QByteArray> lines = log.mid(kBanner.size()).split('\n');
-    EXPECT_EQ(lines.size(), 6); // five lines and the empty rest after the last line feed
+    EXPECT_EQ(lines.size(), 7); // six lines and the empty rest after the last line feed
     EXPECT_TRUE(QRegularExpression(R"(^\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [+-]\d{4}\] --2026.*a%20b\.html$)")
-                    .match(QString::fromUtf8(lines[0]))
+                    .match(QString::fromUtf8(lines[1]))
                     .hasMatch());
     // A run that ends by itself leaves no open log behind.
     EXPECT_FALSE(document.isLogFileOpen());
@@ -172,7 +175,7 @@ TEST_F(DocumentTest, StartEmptiesTheTableAndKeepsTheRowLimit)
     limited.makeWindow();
     UserDefaults::removeObjectForKey(VellicorDocument::kMaxTableURLsDefaultsKey);
 
-    QByteArray transcript;
+    QByteArray transcript = kConnected;
     for (const char *name : {"1", "2", "3", "4"})
         transcript += savedFile(QLatin1String(name), 1);
     FakeWget fake(QStringLiteral("cat \"%1\" >&2").arg(WriteTranscript(folder.path(), transcript)));
@@ -203,7 +206,7 @@ TEST_F(DocumentTest, TwoDocumentsRunAtOnceWithoutMixingTheirEvents)
     other.preferences()->setBaseURL(QStringLiteral("http://127.0.0.1:9/other"));
     other.makeWindow();
     // One script for both: each prints the address it was given as its saved file.
-    FakeWget fake(QStringLiteral("for a; do last=$a; done; for i in 1 2 3; do echo \"x - \xE2\x80\x98$last$i\xE2\x80\x99 saved [1/1]\" >&2; sleep 0.05; done"));
+    FakeWget fake(QString::fromUtf8("for a; do last=$a; done; echo connected. >&2; for i in 1 2 3; do echo \"x - \xE2\x80\x98$last$i\xE2\x80\x99 saved [1/1]\" >&2; sleep 0.05; done"));
     document.buttonClickedStartStop(nullptr);
     other.buttonClickedStartStop(nullptr);
     ASSERT_TRUE(ProcessProbe::runEventLoopUntil([&] { return !document.isBusy() && !other.isBusy(); }));
