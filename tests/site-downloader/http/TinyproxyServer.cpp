@@ -1,5 +1,7 @@
 #include "tests/site-downloader/http/TinyproxyServer.h"
 
+#include "tests/fixtures/LoopbackPorts.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -15,32 +17,6 @@ namespace {
 
 constexpr int kReadyTimeoutMilliseconds = 5000;
 
-int freeLoopbackPort()
-{
-    const int sock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
-        && ::getsockname(sock, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    ::close(sock);
-    return port;
-}
-
-bool acceptsConnections(int port)
-{
-    const int sock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    const bool connected = ::connect(sock, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    ::close(sock);
-    return connected;
-}
 
 } // namespace
 
@@ -62,7 +38,7 @@ TinyproxyServer::~TinyproxyServer()
 
 bool TinyproxyServer::start(QString *problem)
 {
-    _port = freeLoopbackPort();
+    _port = LoopbackPorts::pickFreePort();
     const QString configPath = _folder.filePath(QStringLiteral("tinyproxy.conf"));
     QFile config(configPath);
     if (!config.open(QIODevice::WriteOnly)) {
@@ -90,7 +66,7 @@ bool TinyproxyServer::start(QString *problem)
     }
     QElapsedTimer waited;
     waited.start();
-    while (!acceptsConnections(_port)) {
+    while (!LoopbackPorts::acceptsConnections(_port)) {
         if (waited.elapsed() > kReadyTimeoutMilliseconds || _process->state() != QProcess::Running) {
             if (problem)
                 *problem = QStringLiteral("tinyproxy does not accept connections on port %1").arg(_port);
