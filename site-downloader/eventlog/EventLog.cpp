@@ -1,5 +1,6 @@
 #include "site-downloader/eventlog/EventLog.h"
 
+#include "site-downloader/eventlog/EventLogInbox.h"
 #include "site-downloader/eventlog/EventLogWindowController.h"
 
 #include <QApplication>
@@ -7,15 +8,13 @@
 #include <QFileInfo>
 #include <QSysInfo>
 #include <QThread>
-#include <chrono>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
+#include <atomic>
 
 namespace {
 
-// Touched on the main thread only. Never deleted: the log lives as long as the process.
-EventLogWindowController *globalEventLog = nullptr;
+// Set once, on the main thread; other threads read it to find the global log's inbox. Never
+// deleted: the log lives as long as the process.
+std::atomic<EventLogWindowController *> globalEventLog{nullptr};
 
 bool onMainThread()
 {
@@ -62,23 +61,19 @@ void appendError(EventLogWindowController *log, const QString &message)
         log->addErrorLogEntryString(message);
 }
 
-struct HandOff {
-    std::mutex mutex;
-    std::condition_variable appended;
-    bool done = false;
-};
-
 } // namespace
 
 EventLogWindowController *GetGlobalEventLog()
 {
     if (!onMainThread() || !qobject_cast<QApplication *>(QCoreApplication::instance()))
         return nullptr;
-    if (!globalEventLog) {
-        globalEventLog = EventLogWindowController::eventLogWithName(processName(), 0).release();
-        addHeaderEntries(globalEventLog);
+    EventLogWindowController *log = globalEventLog.load(std::memory_order_acquire);
+    if (!log) {
+        log = EventLogWindowController::eventLogWithName(processName(), 0).release();
+        addHeaderEntries(log);
+        globalEventLog.store(log, std::memory_order_release);
     }
-    return globalEventLog;
+    return log;
 }
 
 void AddErrorLogEntry(EventLogWindowController *log, const QString &message)
@@ -92,27 +87,22 @@ void AddErrorLogEntry(EventLogWindowController *log, const QString &message)
     }
 
     // Never a blocking queued call: the main thread may be waiting for this very thread, and
-    // then neither would go on. An explicit log is the receiver, so that a log that is gone
-    // before the main thread gets round to it takes the entry with it.
-    auto handOff = std::make_shared<HandOff>();
-    QObject *receiver = log ? static_cast<QObject *>(log) : application;
-    const bool posted = QMetaObject::invokeMethod(
-        receiver,
-        [log, message, handOff] {
+    // then neither would go on.
+    if (!log)
+        log = globalEventLog.load(std::memory_order_acquire);
+    if (log) {
+        log->inbox()->deliverErrorEntry(message, kEventLogHandOffWaitMilliseconds);
+        return;
+    }
+    // Before the global log exists, which happens only during start-up: the main thread makes it
+    // when it comes to the entry, and nobody waits for that.
+    QMetaObject::invokeMethod(
+        application,
+        [message] {
             try {
-                appendError(log, message);
+                appendError(nullptr, message);
             } catch (...) {
             }
-            {
-                std::lock_guard lock(handOff->mutex);
-                handOff->done = true;
-            }
-            handOff->appended.notify_all();
         },
         Qt::QueuedConnection);
-    if (!posted)
-        return;
-    std::unique_lock lock(handOff->mutex);
-    handOff->appended.wait_for(lock, std::chrono::milliseconds(kEventLogHandOffWaitMilliseconds),
-                               [&handOff] { return handOff->done; });
 }

@@ -2,6 +2,7 @@
 
 #include "platform/LocalizedString.h"
 #include "platform/RtfWriter.h"
+#include "site-downloader/eventlog/EventLogInbox.h"
 #include "ui_EventLogWindowController.h"
 
 #include <QFileDialog>
@@ -42,7 +43,8 @@ const QColor &EventLogWindowController::warningEntryColor()
     return color;
 }
 
-EventLogWindowController::EventLogWindowController() : _ui(new Ui::EventLogWindowController)
+EventLogWindowController::EventLogWindowController()
+    : _ui(new Ui::EventLogWindowController), _inbox(std::make_unique<EventLogInbox>(this))
 {
     _ui->setupUi(this);
     _ui->_textFieldErrorCountTitle->setText(LocalizedString("kEventLogErrorCountTitle"));

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+class EventLogInbox;
 class QFileDialog;
 class QObject;
 
@@ -68,6 +69,9 @@ public:
     // replaced only when the whole new one is written: a failed save keeps the old file.
     bool saveLogAsRichText(const QString &path) const;
 
+    // Where other threads leave their entries (AddErrorLogEntry). Safe to ask for on any thread.
+    EventLogInbox *inbox() const { return _inbox.get(); }
+
     void buttonClearClicked(QObject *sender);
     // Opens the save panel as a sheet on the log window, proposing the window title with ".rtf".
     void buttonSaveAsClicked(QObject *sender);
@@ -96,4 +100,5 @@ private:
     // again for each entry, and a log that nobody looks at slows down with every line it holds.
     QTextCursor _hiddenEditBlock;
     bool _followEndWhenShown = true;
+    std::unique_ptr<EventLogInbox> _inbox;
 };
