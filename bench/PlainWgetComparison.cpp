@@ -100,7 +100,7 @@ QJsonObject ComparePlainWget(const PlainWgetComparison &comparison, bool *consis
         wgetTimes.append(lastWget.seconds);
 
         emptyFolder(engineFolder, earlierRuns, comparison.removeEarlierRunsAtOnce);
-        lastEngine = RunEngine(preferences);
+        lastEngine = comparison.runEngine(preferences);
         engineSeconds = std::min(engineSeconds, lastEngine.seconds);
         engineCpuSeconds = std::min(engineCpuSeconds, lastEngine.ownCpuSeconds + lastEngine.childCpuSeconds);
         engineOwnCpuSeconds = std::min(engineOwnCpuSeconds, lastEngine.ownCpuSeconds);

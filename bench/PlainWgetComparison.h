@@ -1,8 +1,11 @@
 #pragma once
 
+#include "bench/BenchRuns.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class WgetEnginePreferences;
 
@@ -18,6 +21,8 @@ struct PlainWgetComparison {
     bool removeEarlierRunsAtOnce = false;
     // Changes the program's default options (already given the address and the folder).
     std::function<void(WgetEnginePreferences &)> adjustPreferences;
+    // Runs the program's side; the helper alone unless a benchmark goes through more of it.
+    std::function<EngineRun(const std::shared_ptr<WgetEnginePreferences> &)> runEngine = RunEngine;
 };
 
 // The figures: ratio (engine wall time over wget's), engine_seconds, wget_seconds, saved_files

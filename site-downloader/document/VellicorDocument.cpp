@@ -625,6 +625,7 @@ void VellicorDocument::wgetFileSaved(WgetEngineHelper *, const QString &path, co
 
 void VellicorDocument::wgetFinished(WgetEngineHelper *helper, int32_t error)
 {
+    _lastRunResult = error;
     if (helper)
         helper->stop();
     endRun();

@@ -61,6 +61,8 @@ public:
     void updatePreferencesForUIState();
 
     bool isBusy() const { return _busy; }
+    // The result of the last run that ended, 0 for success.
+    int32_t lastRunResult() const { return _lastRunResult; }
     int32_t totalURLs() const { return _totalURLs; }
     bool isLogFileOpen() const { return _logFile != nullptr; }
     ObjectTableDataSource *tableDataSource() const { return _objectTableDataSourceURLs; }
@@ -112,6 +114,7 @@ private:
 
     std::unique_ptr<WgetEngineHelper> _engine;
     bool _busy = false;
+    int32_t _lastRunResult = 0;
     std::shared_ptr<WgetEnginePreferences> _wgetEnginePreferences;
     std::FILE *_logFile = nullptr;
     QString _currentImagePreviewItemFilePath;
