@@ -3,6 +3,7 @@
 //   document_mirror_bench URL OUTPUT_FOLDER [--rounds N]
 //   document_mirror_bench [--pages N] [--rounds N]      a generated site from a loopback nginx
 #include "bench/BenchRuns.h"
+#include "bench/MirrorTarget.h"
 #include "bench/PlainWgetComparison.h"
 #include "platform/LocalizedString.h"
 #include "site-downloader/document/VellicorDocument.h"
@@ -23,7 +24,6 @@
 
 namespace {
 
-constexpr int kDefaultPageCount = 2000;
 // Every saved file stays in the table, so the whole run is measured with the table attached.
 constexpr qint64 kTableRowLimit = 1000000;
 
@@ -103,55 +103,17 @@ int main(int argc, char **argv)
     InstallTranslations(QStringLiteral("support"));
     UserDefaults::setInteger(kTableRowLimit, VellicorDocument::kMaxTableURLsDefaultsKey);
 
-    QStringList positional;
-    int rounds = 2;
-    int pageCount = kDefaultPageCount;
-    const QStringList arguments = application.arguments().mid(1);
-    for (qsizetype index = 0; index < arguments.size(); ++index) {
-        const QString &argument = arguments[index];
-        bool ok = true;
-        if (argument == QLatin1String("--rounds") && index + 1 < arguments.size())
-            rounds = arguments[++index].toInt(&ok);
-        else if (argument == QLatin1String("--pages") && index + 1 < arguments.size())
-            pageCount = arguments[++index].toInt(&ok);
-        else if (argument.startsWith(QLatin1String("--")))
-            return usage();
-        else
-            positional << argument;
-        if (!ok || rounds < 1 || pageCount < 1)
-            return usage();
-    }
-    if (positional.size() != 0 && positional.size() != 2)
-        return usage();
-
-    PlainWgetComparison comparison;
-    comparison.rounds = rounds;
-    comparison.runEngine = RunThroughDocument;
-    QTemporaryDir scratch;
-    std::unique_ptr<NginxServer> server;
-    if (positional.size() == 2) {
-        comparison.url = positional[0];
-        comparison.outputFolder = positional[1];
-    } else {
-        const QString root = scratch.filePath(QStringLiteral("site"));
-        GeneratedSite::write(root, pageCount);
-        server = std::make_unique<NginxServer>(root);
-        QString problem;
-        if (!server->start(&problem)) {
-            std::fprintf(stderr, "nginx: %s\n", qPrintable(problem));
-            return 2;
-        }
-        comparison.url = server->url();
-        comparison.outputFolder = scratch.filePath(QStringLiteral("output"));
-    }
+    MirrorTarget target;
+    target.comparison.runEngine = RunThroughDocument;
+    if (const int prepared = PrepareMirrorTarget(application.arguments().mid(1), &target); prepared != 0)
+        return prepared == 1 ? usage() : 2;
 
     bool consistent = false;
-    QJsonObject figures = ComparePlainWget(comparison, &consistent);
+    QJsonObject figures = ComparePlainWget(target.comparison, &consistent);
+    AddMirrorTargetFigures(target, &figures);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     figures[QStringLiteral("peak_memory_kib")] = static_cast<qint64>(usage.ru_maxrss);
-    if (server)
-        figures[QStringLiteral("pages")] = pageCount;
     PrintFigures(figures);
     return figures.contains(QStringLiteral("problem")) ? 2 : consistent ? 0 : 1;
 }
