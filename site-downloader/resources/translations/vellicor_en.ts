@@ -471,5 +471,173 @@
         <source>…</source>
         <translation>…</translation>
     </message>
+    <message id="kNewVersionAvailableKey">
+        <source>Vellicor %@ is available</source>
+        <translation>Vellicor %@ is available</translation>
+    </message>
+    <message id="kDownloadButtonTitle">
+        <source>Download</source>
+        <translation>Download</translation>
+    </message>
+    <message id="kMoreInformationButtonTitle">
+        <source>More Information</source>
+        <translation>More Information</translation>
+    </message>
+    <message id="kCancelKey">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="kUpToDateKey">
+        <source>You have the latest version of Vellicor.</source>
+        <translation>You have the latest version of Vellicor.</translation>
+    </message>
+    <message id="kUpdateCheckFailedExtendedKey">
+        <source>Vellicor could not find out whether a newer version exists. Check your network connection and try again later.</source>
+        <translation>Vellicor could not find out whether a newer version exists. Check your network connection and try again later.</translation>
+    </message>
+    <message id="kNoUpdateAvailableKey">
+        <source>You have the latest version.</source>
+        <translation>You have the latest version.</translation>
+    </message>
+    <message id="kUpdateCheckFailedKey">
+        <source>The update check failed (error %d).</source>
+        <translation>The update check failed (error %d).</translation>
+    </message>
+    <message id="kNoUpdateAddressMessage">
+        <source>This copy of Vellicor has no update address configured, so it cannot check for a newer version.</source>
+        <translation>This copy of Vellicor has no update address configured, so it cannot check for a newer version.</translation>
+    </message>
+    <message id="kNoFeedbackAddressMessage">
+        <source>This copy of Vellicor has no feedback address configured.</source>
+        <translation>This copy of Vellicor has no feedback address configured.</translation>
+    </message>
+    <message id="kUpdateCheckRunningMessage">
+        <source>An update check is already running.</source>
+        <translation>An update check is already running.</translation>
+    </message>
+    <message id="kVellicorMenuTitle">
+        <source>Vellicor</source>
+        <translation>Vellicor</translation>
+    </message>
+    <message id="kToolsMenuTitle">
+        <source>Tools</source>
+        <translation>Tools</translation>
+    </message>
+    <message id="kHelpMenuTitle">
+        <source>Help</source>
+        <translation>Help</translation>
+    </message>
+    <message id="kAboutMenuItemTitle">
+        <source>About Vellicor</source>
+        <translation>About Vellicor</translation>
+    </message>
+    <message id="kPreferencesMenuItemTitle">
+        <source>Preferences…</source>
+        <translation>Preferences…</translation>
+    </message>
+    <message id="kCheckForUpdatesMenuItemTitle">
+        <source>Check for Updates…</source>
+        <translation>Check for Updates…</translation>
+    </message>
+    <message id="kSendFeedbackMenuItemTitle">
+        <source>Send Feedback…</source>
+        <translation>Send Feedback…</translation>
+    </message>
+    <message id="kUserGuideMenuItemTitle">
+        <source>Vellicor User Guide</source>
+        <translation>Vellicor User Guide</translation>
+    </message>
+    <message id="kImageBrowserMenuItemTitle">
+        <source>Image Browser</source>
+        <translation>Image Browser</translation>
+    </message>
+    <message id="kIncrementalDownloaderMenuItemTitle">
+        <source>Incremental Downloader</source>
+        <translation>Incremental Downloader</translation>
+    </message>
+    <message id="kBatchURLDownloaderMenuItemTitle">
+        <source>Batch URL Downloader</source>
+        <translation>Batch URL Downloader</translation>
+    </message>
+    <message id="kMediaViewerMenuItemTitle">
+        <source>Media Viewer</source>
+        <translation>Media Viewer</translation>
+    </message>
+    <message id="kMovieViewMenuItemTitle">
+        <source>Movie Viewer</source>
+        <translation>Movie Viewer</translation>
+    </message>
+    <message id="kPreferencesWindowTitle">
+        <source>Vellicor Preferences</source>
+        <translation>Vellicor Preferences</translation>
+    </message>
+    <message id="kDontCheckForUpdatesTitle">
+        <source>Do not check for updates at launch</source>
+        <translation>Do not check for updates at launch</translation>
+    </message>
+    <message id="kOnLaunchOpenTitle">
+        <source>At launch, open:</source>
+        <translation>At launch, open:</translation>
+    </message>
+    <message id="kOnLaunchOpenNewDocumentTitle">
+        <source>A new download document</source>
+        <translation>A new download document</translation>
+    </message>
+    <message id="kOnLaunchOpenMediaViewerTitle">
+        <source>The media viewer</source>
+        <translation>The media viewer</translation>
+    </message>
+    <message id="kOnLaunchOpenIncrementalDownloaderTitle">
+        <source>The incremental downloader</source>
+        <translation>The incremental downloader</translation>
+    </message>
+    <message id="kOnLaunchOpenBatchURLDownloaderTitle">
+        <source>The batch URL downloader</source>
+        <translation>The batch URL downloader</translation>
+    </message>
+    <message id="kOnLaunchOpenImageBrowserTitle">
+        <source>The image browser</source>
+        <translation>The image browser</translation>
+    </message>
+    <message id="kOpenEventLogOnErrorsTitle">
+        <source>Bring the event log forward when errors arrive</source>
+        <translation>Bring the event log forward when errors arrive</translation>
+    </message>
+    <message id="kMaxDocumentTableURLsTitle">
+        <source>Saved files listed in a document window, at most:</source>
+        <translation>Saved files listed in a document window, at most:</translation>
+    </message>
+    <message id="kPreferencesTakeEffectMessage">
+        <source>Changes to the launch options apply the next time Vellicor starts; the list limit applies to document windows opened from now on.</source>
+        <translation>Changes to the launch options apply the next time Vellicor starts; the list limit applies to document windows opened from now on.</translation>
+    </message>
+    <message id="kAboutBoxWindowTitle">
+        <source>About Vellicor</source>
+        <translation>About Vellicor</translation>
+    </message>
+    <message id="kVersionTextFormat">
+        <source>Version %@</source>
+        <translation>Version %@</translation>
+    </message>
+    <message id="kCheckForUpdateButtonTitle">
+        <source>Check for Update</source>
+        <translation>Check for Update</translation>
+    </message>
+    <message id="kDoneButtonTitle">
+        <source>Done</source>
+        <translation>Done</translation>
+    </message>
+    <message id="kAboutBoxInfoText">
+        <source>Vellicor mirrors web sites and downloads files with GNU Wget, and lets you browse, view and sort what it saved.</source>
+        <translation>Vellicor mirrors web sites and downloads files with GNU Wget, and lets you browse, view and sort what it saved.</translation>
+    </message>
+    <message id="kWgetHomePageButtonTitle">
+        <source>GNU Wget home page</source>
+        <translation>GNU Wget home page</translation>
+    </message>
+    <message id="kCheckingForUpdateMessage">
+        <source>Checking for a newer version…</source>
+        <translation>Checking for a newer version…</translation>
+    </message>
 </context>
 </TS>
