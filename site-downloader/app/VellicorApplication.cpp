@@ -91,6 +91,8 @@ void VellicorApplication::installMenuBar(Document *document)
         if (EventLogWindowController *log = GetGlobalEventLog())
             log->showLogWindow();
     });
+    if (_menuExtension)
+        _menuExtension(window, file, windows, quit);
 }
 
 void VellicorApplication::fillRecentMenu(QMenu *menu)

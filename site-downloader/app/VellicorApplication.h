@@ -4,15 +4,17 @@
 
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class Document;
 class QMainWindow;
+class QAction;
 class QMenu;
 
 // The Vellicor program around its documents: the document controller, a menu bar in every
 // document window, and closing a window through the controller so unsaved changes are asked
-// about. The application delegate's preferences and about box attach here later.
+// about. The application delegate adds its commands through the menu extension.
 class VellicorApplication final : public QObject
 {
     Q_OBJECT
@@ -31,6 +33,11 @@ public:
 
     static DocumentType documentType();
 
+    // Called for every document window once its File and Window menus exist, so the application
+    // delegate adds its own commands; `quitAction` is the File menu's last item.
+    using MenuExtension = std::function<void(QMainWindow *window, QMenu *fileMenu, QMenu *windowMenu, QAction *quitAction)>;
+    void setMenuExtension(MenuExtension extension) { _menuExtension = std::move(extension); }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -40,4 +47,5 @@ private:
 
     std::unique_ptr<DialogDocumentUserInterface> _dialogUserInterface;
     std::unique_ptr<DocumentController> _documentController;
+    MenuExtension _menuExtension;
 };
