@@ -9,5 +9,5 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The Qt and curl libraries come from the shared-library lookup; wget is started, not linked.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "wget, qt6-qpa-plugins, shared-mime-info, desktop-file-utils | hicolor-icon-theme")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "wget, qt6-qpa-plugins, shared-mime-info, hicolor-icon-theme")
 include(CPack)

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
+#include <ctime>
 
 namespace {
 // Long enough for the window to be laid out and painted on a virtual display.
@@ -23,4 +24,38 @@ void SaveScreenshotWhenAsked(QWidget *window, const char *variable)
             std::fprintf(stderr, "Could not save a screenshot to %s\n", qPrintable(path));
         QApplication::quit();
     });
+}
+
+namespace {
+
+class FirstPaintProbe final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !_seen) {
+            _seen = true;
+            timespec now {};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::fprintf(stderr, "first-paint %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+            std::fflush(stderr);
+            QTimer::singleShot(0, qApp, [] { QApplication::quit(); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool _seen = false;
+};
+
+} // namespace
+
+void QuitAtFirstPaintWhenProbed(QWidget *window)
+{
+    if (!window || qEnvironmentVariableIsEmpty("STARTUP_TIME_PROBE"))
+        return;
+    window->installEventFilter(new FirstPaintProbe(window));
 }

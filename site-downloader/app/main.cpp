@@ -26,6 +26,9 @@ int main(int argc, char **argv)
     delegate.applicationDidFinishLaunching(QApplication::arguments().mid(1));
     const auto &documents = delegate.application().documentController().documents();
     if (!documents.empty())
+    {
         SaveScreenshotWhenAsked(documents.front()->window(), "VELLICOR_SCREENSHOT");
+        QuitAtFirstPaintWhenProbed(documents.front()->window());
+    }
     return application.exec();
 }

@@ -19,7 +19,10 @@ int main(int argc, char **argv)
     InstallTranslations(QStringLiteral("pendrill"));
     AppDelegate delegate;
     delegate.applicationDidFinishLaunching(QApplication::arguments().mid(1));
-    if (!delegate.documentController().documents().empty())
-        SaveScreenshotWhenAsked(delegate.documentController().documents().front()->window(), "PENDRILL_SCREENSHOT");
+    if (!delegate.documentController().documents().empty()) {
+        QWidget *window = delegate.documentController().documents().front()->window();
+        SaveScreenshotWhenAsked(window, "PENDRILL_SCREENSHOT");
+        QuitAtFirstPaintWhenProbed(window);
+    }
     return application.exec();
 }
