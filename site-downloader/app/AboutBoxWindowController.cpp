@@ -3,13 +3,13 @@
 #include "platform/LocalizedString.h"
 #include "site-downloader/http/ProgressBarIndicator.h"
 #include "site-downloader/update/NewVersionAvailableDialog.h"
+#include "support/defaults/ViewGeometry.h"
 #include "ui_AboutBoxWindowController.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QPointer>
-#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -62,11 +62,7 @@ void AboutBoxWindowController::awakeFromNib()
     connect(_ui->_buttonDone, &QPushButton::clicked, this, &AboutBoxWindowController::doneButtonClicked);
     connect(_ui->_buttonWgetHomePage, &QPushButton::clicked, this, &AboutBoxWindowController::goToURLButtonClicked);
     adjustSize();
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centerWindowOnScreen(this);
 }
 
 void AboutBoxWindowController::goToURLButtonClicked()

@@ -3,10 +3,8 @@
 #include "platform/LocalizedString.h"
 #include "site-downloader/app/ApplicationDefaults.h"
 #include "support/defaults/UserDefaults.h"
+#include "support/defaults/ViewGeometry.h"
 #include "ui_PreferencesWindowController.h"
-
-#include <QGuiApplication>
-#include <QScreen>
 
 using namespace ApplicationDefaults;
 
@@ -70,11 +68,7 @@ void PreferencesWindowController::awakeFromNib()
     connect(_ui->_OKButton, &QPushButton::clicked, this, &PreferencesWindowController::OKButtonClicked);
     connect(_ui->_cancelButton, &QPushButton::clicked, this, &PreferencesWindowController::cancelButtonClicked);
     adjustSize();
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centerWindowOnScreen(this);
 }
 
 void PreferencesWindowController::OKButtonClicked()

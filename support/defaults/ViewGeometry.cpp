@@ -1,5 +1,7 @@
 #include "support/defaults/ViewGeometry.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <cmath>
 
@@ -17,4 +19,14 @@ QRectF centerViewInSuperView(QWidget *view, bool apply)
     if (apply)
         view->setGeometry(QRect(int(x), int(std::floor(y)), view->width(), view->height()));
     return frame;
+}
+
+void centerWindowOnScreen(QWidget *window)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!window || !screen)
+        return;
+    QRect frame(QPoint(), window->size());
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
 }

@@ -9,3 +9,7 @@ class QWidget;
 // `apply` the view is moved there. A view without a parent stays where it is, and that frame is
 // returned.
 QRectF centerViewInSuperView(QWidget *view, bool apply);
+
+// Moves a top-level `window` so that it sits in the middle of the primary screen's free area,
+// keeping its size; nothing happens without a screen.
+void centerWindowOnScreen(QWidget *window);

@@ -1,10 +1,8 @@
 #include "timed-downloader/app/PreferencesWindowController.h"
 
 #include "platform/LocalizedString.h"
+#include "support/defaults/ViewGeometry.h"
 #include "ui_PreferencesWindowController.h"
-
-#include <QGuiApplication>
-#include <QScreen>
 
 PreferencesWindowController::PreferencesWindowController(QWidget *parent)
     : QWidget(parent, Qt::Window), _ui(new Ui::PreferencesWindowController)
@@ -25,11 +23,7 @@ void PreferencesWindowController::awakeFromNib()
     connect(_ui->_OKButton, &QPushButton::clicked, this, &PreferencesWindowController::OKButtonClicked);
     connect(_ui->_cancelButton, &QPushButton::clicked, this, &PreferencesWindowController::cancelButtonClicked);
     adjustSize();
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centerWindowOnScreen(this);
 }
 
 void PreferencesWindowController::OKButtonClicked()
