@@ -6,11 +6,11 @@ set -euo pipefail
 build_dir=$1
 shots=$2
 work=$(mktemp -d)
-xvfb_pid=
 program_pids=()
+source "$(dirname "$0")/../../scripts/virtual-display.sh"
 cleanup() {
   for pid in "${program_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+  stop_virtual_display
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -38,21 +38,7 @@ printf '[General]\nkDontCheckForUpdatesKey=true\n' > "$XDG_CONFIG_HOME/Vellicor/
 printf '{"format": "vellicor-document", "version": 1, "values": {"_baseURL": "http://127.0.0.1/"}}\n' > "$work/mirror-job.vellicor"
 printf '{"format": "pendrill-document", "version": 1, "values": {}}\n' > "$work/timed-job.pendrill"
 
-display=
-for number in $(seq 91 120); do
-  [[ -e /tmp/.X$number-lock ]] && continue
-  Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 50); do
-    DISPLAY=:$number xwininfo -root >/dev/null 2>&1 && { display=:$number; break; }
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  [[ -n "$display" ]] && break
-done
-[[ -n "$display" ]] || fail "no virtual display started"
-export DISPLAY=$display
-unset QT_QPA_PLATFORM
+start_virtual_display || fail "no virtual display started"
 
 "$prefix/bin/vellicor" "$work/mirror-job.vellicor" >"$work/vellicor.log" 2>&1 &
 program_pids+=($!)
@@ -60,7 +46,7 @@ program_pids+=($!)
 program_pids+=($!)
 
 shown() { xwininfo -root -tree | grep -q "\"$1\": (\"$2\""; }
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   shown mirror-job vellicor && shown timed-job pendrill && break
   sleep 0.1
 done
