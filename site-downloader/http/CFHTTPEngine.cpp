@@ -341,6 +341,22 @@ void CFHTTPEngineRelease(CFHTTPEngine *engine)
     dropReference(engine);
 }
 
+void CFHTTPEngineDiscard(CFHTTPEngine **engine)
+{
+    CFHTTPEngine *previous = *engine;
+    *engine = nullptr;
+    CFHTTPEngineRelease(previous);
+}
+
+Status CFHTTPEngineRecreate(CFHTTPEngine **engine)
+{
+    CFHTTPEngineDiscard(engine);
+    const Status status = CFHTTPEngineCreate(engine);
+    if (status != kNoErr)
+        *engine = nullptr;
+    return status;
+}
+
 Status CFHTTPEngineSetAuthentication(CFHTTPEngine *engine, const std::optional<QString> &username,
                                      const std::optional<QString> &password)
 {

@@ -88,6 +88,12 @@ int64_t CFHTTPEngineDefaultMaximumBodySize();
 Status CFHTTPEngineCreate(CFHTTPEngine **outEngine);
 // Stops a running request with kEndingErr (reported to its callback), then drops one reference.
 void CFHTTPEngineRelease(CFHTTPEngine *engine);
+// For an owner that keeps one engine per request: clears the owner's pointer before releasing,
+// so a completion delivered by the release never sees the engine it is freeing.
+void CFHTTPEngineDiscard(CFHTTPEngine **engine);
+// Discards the owner's engine of an earlier request, if any, and makes a fresh one in its place
+// (null on failure).
+Status CFHTTPEngineRecreate(CFHTTPEngine **engine);
 // Credentials for the next requests; they answer a challenge, never go out unasked, and only to
 // the origin of the request's own address or to the proxy.
 Status CFHTTPEngineSetAuthentication(CFHTTPEngine *engine, const std::optional<QString> &username,

@@ -43,22 +43,15 @@ Status InternetFileDownload::start()
         return kStateErr;
     if (_progressIndicator)
         _progressIndicator->startAnimation();
-    if (_engine) {
-        CFHTTPEngineRelease(_engine);
-        _engine = nullptr;
-    }
-    if (const Status status = CFHTTPEngineCreate(&_engine)) {
-        _engine = nullptr;
+    if (const Status status = CFHTTPEngineRecreate(&_engine))
         return status;
-    }
     if (_useAuthentication)
         CFHTTPEngineSetAuthentication(_engine, _username, _password);
     const Status status = CFHTTPEngineSendRequest(_engine, _targetURL.toUtf8(), "GET", nullptr, nullptr,
                                                   kCFHTTPEngineFlagReportProgress, static_cast<double>(_timeout),
                                                   InternetFileDownload_HTTPRequestCallBack, this, nullptr);
     if (status != kNoErr) {
-        CFHTTPEngineRelease(_engine);
-        _engine = nullptr;
+        CFHTTPEngineDiscard(&_engine);
         return status;
     }
     _busy = true;

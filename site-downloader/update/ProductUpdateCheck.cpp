@@ -141,12 +141,8 @@ ProductUpdateCheck::~ProductUpdateCheck()
 {
     if (_progressIndicator)
         _progressIndicator->stopAnimation();
-    if (_engine) {
-        // A running request ends with kEndingErr, which reaches the delegate like any completion.
-        CFHTTPEngine *engine = _engine;
-        _engine = nullptr;
-        CFHTTPEngineRelease(engine);
-    }
+    // A running request ends with kEndingErr, which reaches the delegate like any completion.
+    CFHTTPEngineDiscard(&_engine);
 }
 
 Status ProductUpdateCheck::start()
@@ -155,19 +151,13 @@ Status ProductUpdateCheck::start()
         return kStateErr;
     if (_progressIndicator)
         _progressIndicator->startAnimation();
-    if (_engine) {
-        CFHTTPEngineRelease(_engine);
-        _engine = nullptr;
-    }
-    Status status = CFHTTPEngineCreate(&_engine);
+    Status status = CFHTTPEngineRecreate(&_engine);
     if (status == kNoErr)
         status = CFHTTPEngineSendRequest(_engine, _targetURL.toUtf8(), "GET", nullptr, nullptr,
                                          kCFHTTPEngineFlagReportProgress, kUpdateCheckTimeout,
                                          ProductUpdateCheck_HTTPRequestCallBack, this, nullptr);
     if (status != kNoErr) {
-        if (_engine)
-            CFHTTPEngineRelease(_engine);
-        _engine = nullptr;
+        CFHTTPEngineDiscard(&_engine);
         return status;
     }
     _running = true;
