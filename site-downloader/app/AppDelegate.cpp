@@ -5,12 +5,12 @@
 #include "site-downloader/app/ApplicationDefaults.h"
 #include "site-downloader/app/AutomaticUpdateCheck.h"
 #include "site-downloader/app/PreferencesWindowController.h"
-#include "site-downloader/app/UserGuide.h"
 #include "site-downloader/app/VellicorApplication.h"
 #include "site-downloader/eventlog/EventLog.h"
 #include "site-downloader/eventlog/EventLogWindowController.h"
 #include "site-downloader/media/ImageBrowserWindowController.h"
 #include "site-downloader/update/NewVersionAvailableDialog.h"
+#include "support/UserGuide.h"
 #include "support/defaults/UserDefaults.h"
 #include "support/document/Document.h"
 

@@ -1,17 +1,15 @@
 #include "timed-downloader/app/AppDelegate.h"
 
 #include "platform/LocalizedString.h"
-#include "platform/ResourceFolder.h"
+#include "support/UserGuide.h"
 #include "timed-downloader/app/MyDocument.h"
 #include "timed-downloader/app/PreferencesWindowController.h"
 #include "timed-downloader/document/FileDownloadThread.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QTimer>
-#include <QUrl>
 
 namespace {
 
@@ -64,11 +62,7 @@ PreferencesWindowController *AppDelegate::createPreferencesWindow(QObject *)
 
 bool AppDelegate::showHelpFile(QObject *)
 {
-    const QString guide = ResourcePath(userGuideRelativePath());
-    if (guide.isEmpty())
-        return false;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
-    return true;
+    return ShowUserGuide();
 }
 
 void AppDelegate::quit()

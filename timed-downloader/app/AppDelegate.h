@@ -20,7 +20,6 @@ class AppDelegate final : public QObject
 
 public:
     // The user guide, relative to the resource folder.
-    static QString userGuideRelativePath() { return QStringLiteral("UserGuide/UserGuide.html"); }
 
     explicit AppDelegate(std::unique_ptr<DocumentUserInterface> userInterface = nullptr, QObject *parent = nullptr);
     ~AppDelegate() override;

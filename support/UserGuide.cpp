@@ -1,4 +1,4 @@
-#include "site-downloader/app/UserGuide.h"
+#include "support/UserGuide.h"
 
 #include "platform/ResourceFolder.h"
 
@@ -8,7 +8,7 @@
 
 bool ShowUserGuide()
 {
-    const QString guide = ResourcePath(kVellicorUserGuideRelativePath);
+    const QString guide = ResourcePath(kUserGuideRelativePath);
     if (guide.isEmpty()) {
         qWarning("failed to find the help file for this localization!");
         return false;
