@@ -1,0 +1,522 @@
+#include "platform/SafeFileMove.h"
+
+#include "platform/UniqueFileName.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+std::function<void(const QString &)> &moveHook()
+{
+    static std::function<void(const QString &)> hook;
+    return hook;
+}
+
+void runHook(const QByteArray &target)
+{
+    if (moveHook())
+        moveHook()(QFile::decodeName(target));
+}
+
+class Descriptor final
+{
+public:
+    explicit Descriptor(int fd = -1) : _fd(fd) {}
+    ~Descriptor()
+    {
+        if (_fd >= 0)
+            ::close(_fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    int get() const { return _fd; }
+    bool valid() const { return _fd >= 0; }
+    void swap(Descriptor &other) noexcept { std::swap(_fd, other._fd); }
+    // Closes now, so that a failing close (deferred write errors on some file systems) is seen.
+    Status close()
+    {
+        const int fd = std::exchange(_fd, -1);
+        if (fd >= 0 && ::close(fd) != 0 && errno != EINTR)
+            return ErrnoStatus();
+        return kNoErr;
+    }
+
+private:
+    int _fd;
+};
+
+QByteArray withoutTrailingSlashes(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path;
+}
+
+QByteArray lastComponent(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+QByteArray parentOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    if (slash == 0)
+        return QByteArrayLiteral("/");
+    return path.left(slash);
+}
+
+QByteArray joined(const QByteArray &folder, const QByteArray &name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+bool sameObject(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A renameat2 that the kernel or the file system does not offer, as opposed to a refusal.
+bool noReplaceUnsupported(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP;
+}
+
+// True when `folder` is the object `item` or lies anywhere below it. Walks up through ".." by
+// descriptor, so neither the spelling of the paths nor symbolic links on the way can hide it.
+Status folderLiesWithin(const QByteArray &folder, const struct stat &item, bool *outWithin)
+{
+    Descriptor current(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!current.valid())
+        return ErrnoStatus();
+    for (;;) {
+        struct stat here;
+        if (::fstat(current.get(), &here) != 0)
+            return ErrnoStatus();
+        if (sameObject(here, item)) {
+            *outWithin = true;
+            return kNoErr;
+        }
+        Descriptor parent(::openat(current.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!parent.valid())
+            return ErrnoStatus();
+        struct stat above;
+        if (::fstat(parent.get(), &above) != 0)
+            return ErrnoStatus();
+        if (sameObject(above, here)) {
+            *outWithin = false;
+            return kNoErr;
+        }
+        current.swap(parent);
+    }
+}
+
+// Moves `from` to the first free variant of `name` in `folder`, never replacing anything. A name
+// taken between the choice and the step only makes it choose again.
+Status placeWithoutReplacing(const QByteArray &from, bool isFolder, const QString &name, const QByteArray &folder,
+                             QByteArray *outTarget)
+{
+    const QString folderName = QFile::decodeName(folder);
+    bool renameSupported = true;
+    for (;;) {
+        const std::optional<QString> freeName = GetUniqueFileNameInDirectory(name, folderName);
+        if (!freeName)
+            return kParamErr;
+        const QByteArray target = joined(folder, QFile::encodeName(*freeName));
+        runHook(target);
+        if (renameSupported) {
+            if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0) {
+                *outTarget = target;
+                return kNoErr;
+            }
+            if (errno == EEXIST)
+                continue;
+            if (!noReplaceUnsupported(errno))
+                return ErrnoStatus();
+            renameSupported = false;
+        }
+        if (!isFolder) {
+            // A second name for the same file appears only if the name is free; the first goes
+            // only once the second exists.
+            if (::linkat(AT_FDCWD, from.constData(), AT_FDCWD, target.constData(), 0) != 0) {
+                if (errno == EEXIST)
+                    continue;
+                return ErrnoStatus();
+            }
+            if (::unlink(from.constData()) != 0) {
+                const Status status = ErrnoStatus();
+                ::unlink(target.constData());
+                return status;
+            }
+        } else {
+            // A folder cannot be linked, but a plain rename may replace an empty folder: claim the
+            // name with a folder of our own first. Should anything land in it meanwhile, the
+            // rename fails with ENOTEMPTY and that content stays untouched.
+            if (::mkdir(target.constData(), 0700) != 0) {
+                if (errno == EEXIST)
+                    continue;
+                return ErrnoStatus();
+            }
+            if (::rename(from.constData(), target.constData()) != 0) {
+                const Status status = ErrnoStatus();
+                ::rmdir(target.constData());
+                if (status == ENOTEMPTY || status == EEXIST)
+                    continue;
+                return status;
+            }
+        }
+        *outTarget = target;
+        return kNoErr;
+    }
+}
+
+Status syncFolder(const QByteArray &folder)
+{
+    Descriptor descriptor(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!descriptor.valid())
+        return ErrnoStatus();
+    if (::fsync(descriptor.get()) != 0 && errno != EINVAL)
+        return ErrnoStatus();
+    return kNoErr;
+}
+
+Status copyBytes(int from, int to)
+{
+    std::vector<char> buffer(256 * 1024);
+    for (;;) {
+        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got == 0)
+            return kNoErr;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return ErrnoStatus();
+        }
+        const char *next = buffer.data();
+        size_t left = static_cast<size_t>(got);
+        while (left > 0) {
+            const ssize_t written = ::write(to, next, left);
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                return ErrnoStatus();
+            }
+            if (written == 0)
+                return kWriteErr;
+            next += written;
+            left -= static_cast<size_t>(written);
+        }
+    }
+}
+
+// Removes a tree this code made itself (a partial copy), never following a symbolic link.
+void removeTree(int parentDescriptor, const char *name)
+{
+    if (::unlinkat(parentDescriptor, name, 0) == 0 || errno != EISDIR)
+        return;
+    const int folder = ::openat(parentDescriptor, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder >= 0) {
+        if (DIR *listing = ::fdopendir(folder)) {
+            std::vector<QByteArray> names;
+            while (const dirent *entry = ::readdir(listing)) {
+                const QByteArray entryName(entry->d_name);
+                if (entryName != "." && entryName != "..")
+                    names.push_back(entryName);
+            }
+            for (const QByteArray &entryName : names)
+                removeTree(::dirfd(listing), entryName.constData());
+            ::closedir(listing);
+        } else {
+            ::close(folder);
+        }
+    }
+    ::unlinkat(parentDescriptor, name, AT_REMOVEDIR);
+}
+
+void removeTree(const QByteArray &path)
+{
+    removeTree(AT_FDCWD, path.constData());
+}
+
+// A hidden name in `folder` for the copy under way; a dot name keeps it out of listings.
+QByteArray temporaryTemplate(const QByteArray &folder)
+{
+    return joined(folder, QByteArrayLiteral(".vellicor-copy-XXXXXX"));
+}
+
+// Writes a copy of the regular file `source` (whose status is `status`) as a new file at `target`,
+// created exclusively, with the source's permission bits and times, flushed to disk. A failure
+// removes what was written.
+Status copyRegularFile(const QByteArray &source, const struct stat &status, int targetDescriptor,
+                       const QByteArray &target)
+{
+    Descriptor input(::open(source.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    Status result = input.valid() ? kNoErr : ErrnoStatus();
+    if (result == kNoErr)
+        result = copyBytes(input.get(), targetDescriptor);
+    if (result == kNoErr && ::fchmod(targetDescriptor, status.st_mode & 07777) != 0)
+        result = ErrnoStatus();
+    if (result == kNoErr) {
+        const struct timespec times[2] = {status.st_atim, status.st_mtim};
+        ::futimens(targetDescriptor, times);
+        if (::fsync(targetDescriptor) != 0)
+            result = ErrnoStatus();
+    }
+    if (result != kNoErr)
+        ::unlink(target.constData());
+    return result;
+}
+
+Status copyTreeInto(const QByteArray &source, const QByteArray &target);
+
+// Copies one item to the new name `target`, which must be free (it is created exclusively).
+Status copyItemTo(const QByteArray &source, const QByteArray &target)
+{
+    struct stat status;
+    if (::lstat(source.constData(), &status) != 0)
+        return ErrnoStatus();
+    if (S_ISREG(status.st_mode)) {
+        Descriptor output(
+            ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!output.valid())
+            return ErrnoStatus();
+        Status result = copyRegularFile(source, status, output.get(), target);
+        if (result == kNoErr && (result = output.close()) != kNoErr)
+            ::unlink(target.constData());
+        return result;
+    }
+    if (S_ISLNK(status.st_mode)) {
+        QByteArray destination(static_cast<qsizetype>(status.st_size) + 1, '\0');
+        const ssize_t length = ::readlink(source.constData(), destination.data(), destination.size());
+        if (length < 0)
+            return ErrnoStatus();
+        destination.truncate(length);
+        return ::symlink(destination.constData(), target.constData()) == 0 ? kNoErr : ErrnoStatus();
+    }
+    if (S_ISDIR(status.st_mode)) {
+        if (::mkdir(target.constData(), 0700) != 0)
+            return ErrnoStatus();
+        Status result = copyTreeInto(source, target);
+        if (result == kNoErr && ::chmod(target.constData(), status.st_mode & 07777) != 0)
+            result = ErrnoStatus();
+        if (result != kNoErr)
+            removeTree(target);
+        return result;
+    }
+    return kUnsupportedErr;
+}
+
+Status copyTreeInto(const QByteArray &source, const QByteArray &target)
+{
+    DIR *listing = ::opendir(source.constData());
+    if (!listing)
+        return ErrnoStatus();
+    std::vector<QByteArray> names;
+    errno = 0;
+    while (const dirent *entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    const Status listingStatus = errno != 0 ? ErrnoStatus() : kNoErr;
+    ::closedir(listing);
+    if (listingStatus != kNoErr)
+        return listingStatus;
+    for (const QByteArray &name : names) {
+        const Status status = copyItemTo(joined(source, name), joined(target, name));
+        if (status != kNoErr)
+            return status;
+    }
+    return kNoErr;
+}
+
+// A complete copy of `source` under a fresh hidden name in `folder`.
+Status copyToTemporary(const QByteArray &source, const struct stat &status, const QByteArray &folder,
+                       QByteArray *outTemporary)
+{
+    QByteArray temporary = temporaryTemplate(folder);
+    if (S_ISREG(status.st_mode)) {
+        Descriptor output(::mkostemp(temporary.data(), O_CLOEXEC));
+        if (!output.valid())
+            return ErrnoStatus();
+        Status result = copyRegularFile(source, status, output.get(), temporary);
+        if (result == kNoErr && (result = output.close()) != kNoErr)
+            ::unlink(temporary.constData());
+        if (result == kNoErr)
+            *outTemporary = temporary;
+        return result;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        if (!::mkdtemp(temporary.data()))
+            return ErrnoStatus();
+        Status result = copyTreeInto(source, temporary);
+        if (result == kNoErr && ::chmod(temporary.constData(), status.st_mode & 07777) != 0)
+            result = ErrnoStatus();
+        if (result != kNoErr) {
+            removeTree(temporary);
+            return result;
+        }
+        *outTemporary = temporary;
+        return kNoErr;
+    }
+    if (S_ISLNK(status.st_mode)) {
+        // mkstemp only makes files; claim a name with one, then put the link over it.
+        Descriptor claim(::mkostemp(temporary.data(), O_CLOEXEC));
+        if (!claim.valid())
+            return ErrnoStatus();
+        claim.close();
+        const QByteArray link = temporary + ".link";
+        Status result = copyItemTo(source, link);
+        if (result == kNoErr && ::rename(link.constData(), temporary.constData()) != 0) {
+            result = ErrnoStatus();
+            ::unlink(link.constData());
+        }
+        if (result != kNoErr) {
+            ::unlink(temporary.constData());
+            return result;
+        }
+        *outTemporary = temporary;
+        return kNoErr;
+    }
+    return kUnsupportedErr;
+}
+
+struct TransferPlan {
+    QByteArray source;
+    QByteArray folder;
+    QString name;
+    struct stat sourceStatus {};
+    struct stat folderStatus {};
+    bool alreadyThere = false;
+};
+
+Status planTransfer(const QString &sourcePath, const QString &destinationFolder, TransferPlan *plan)
+{
+    if (sourcePath.isEmpty() || destinationFolder.isEmpty())
+        return kParamErr;
+    plan->source = withoutTrailingSlashes(QFile::encodeName(sourcePath));
+    plan->folder = withoutTrailingSlashes(QFile::encodeName(destinationFolder));
+    const QByteArray name = lastComponent(plan->source);
+    if (name.isEmpty() || name == "." || name == ".." || plan->source == "/")
+        return kParamErr;
+    plan->name = QFile::decodeName(name);
+    if (::lstat(plan->source.constData(), &plan->sourceStatus) != 0)
+        return ErrnoStatus();
+    if (::stat(plan->folder.constData(), &plan->folderStatus) != 0)
+        return ErrnoStatus();
+    if (!S_ISDIR(plan->folderStatus.st_mode))
+        return ENOTDIR;
+    struct stat parentStatus;
+    if (::stat(parentOf(plan->source).constData(), &parentStatus) != 0)
+        return ErrnoStatus();
+    plan->alreadyThere = sameObject(parentStatus, plan->folderStatus);
+    if (!plan->alreadyThere && S_ISDIR(plan->sourceStatus.st_mode)) {
+        bool within = false;
+        if (const Status status = folderLiesWithin(plan->folder, plan->sourceStatus, &within); status != kNoErr)
+            return status;
+        if (within)
+            return EINVAL;
+    }
+    return kNoErr;
+}
+
+// Puts a finished temporary copy in place under a free name and makes that durable.
+Status placeCopy(const QByteArray &temporary, const TransferPlan &plan, QByteArray *outTarget)
+{
+    const Status status =
+        placeWithoutReplacing(temporary, S_ISDIR(plan.sourceStatus.st_mode), plan.name, plan.folder, outTarget);
+    if (status != kNoErr) {
+        removeTree(temporary);
+        return status;
+    }
+    syncFolder(plan.folder);
+    return kNoErr;
+}
+
+} // namespace
+
+Status SafeMoveItemIntoFolder(const QString &sourcePath, const QString &destinationFolder, QString *outNewPath)
+{
+    TransferPlan plan;
+    if (const Status status = planTransfer(sourcePath, destinationFolder, &plan); status != kNoErr)
+        return status;
+    if (plan.alreadyThere) {
+        if (outNewPath)
+            *outNewPath = sourcePath;
+        return kNoErr;
+    }
+    const bool isFolder = S_ISDIR(plan.sourceStatus.st_mode);
+    QByteArray target;
+    Status status = EXDEV;
+    if (plan.sourceStatus.st_dev == plan.folderStatus.st_dev)
+        status = placeWithoutReplacing(plan.source, isFolder, plan.name, plan.folder, &target);
+    // Equal devices can still refuse a rename (two mounts of one file system).
+    if (status == EXDEV && !isFolder) {
+        QByteArray temporary;
+        status = copyToTemporary(plan.source, plan.sourceStatus, plan.folder, &temporary);
+        if (status == kNoErr)
+            status = placeCopy(temporary, plan, &target);
+        if (status == kNoErr && ::unlink(plan.source.constData()) != 0) {
+            // Two copies would be a surprise; one copy where the user did not ask for it would be
+            // worse. The source is whole, so the copy goes.
+            status = ErrnoStatus();
+            ::unlink(target.constData());
+            syncFolder(plan.folder);
+        }
+    }
+    if (status != kNoErr)
+        return status;
+    if (outNewPath)
+        *outNewPath = QFile::decodeName(target);
+    return kNoErr;
+}
+
+Status SafeCopyItemIntoFolder(const QString &sourcePath, const QString &destinationFolder, QString *outNewPath)
+{
+    TransferPlan plan;
+    if (const Status status = planTransfer(sourcePath, destinationFolder, &plan); status != kNoErr)
+        return status;
+    if (plan.alreadyThere) {
+        if (outNewPath)
+            *outNewPath = sourcePath;
+        return kNoErr;
+    }
+    QByteArray temporary;
+    Status status = copyToTemporary(plan.source, plan.sourceStatus, plan.folder, &temporary);
+    QByteArray target;
+    if (status == kNoErr)
+        status = placeCopy(temporary, plan, &target);
+    if (status != kNoErr)
+        return status;
+    if (outNewPath)
+        *outNewPath = QFile::decodeName(target);
+    return kNoErr;
+}
+
+bool IsSameFolder(const QString &folder, const QString &otherFolder)
+{
+    if (folder.isEmpty() || otherFolder.isEmpty())
+        return false;
+    struct stat first;
+    struct stat second;
+    return ::stat(QFile::encodeName(folder).constData(), &first) == 0 && S_ISDIR(first.st_mode) &&
+           ::stat(QFile::encodeName(otherFolder).constData(), &second) == 0 && sameObject(first, second);
+}
+
+void SetSafeFileMoveHook(std::function<void(const QString &targetPath)> hook)
+{
+    moveHook() = std::move(hook);
+}

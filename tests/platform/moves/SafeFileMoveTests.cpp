@@ -1,0 +1,353 @@
+// Moves and copies between real folders: free names on collisions, a name that appears during
+// the move, other file systems, and every refusal leaving the source whole.
+#include "platform/SafeFileMove.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A folder of its own under `base`, readable and searchable by every user so that a child
+// running as another user can reach inside; removed with everything in it.
+class ScratchFolder final
+{
+public:
+    explicit ScratchFolder(const QByteArray &base)
+    {
+        QByteArray pattern = base + "/safe-move-XXXXXX";
+        if (::mkdtemp(pattern.data())) {
+            _path = QFile::decodeName(pattern);
+            ::chmod(pattern.constData(), 0755);
+        }
+    }
+    ~ScratchFolder()
+    {
+        if (!_path.isEmpty())
+            QDir(_path).removeRecursively();
+    }
+    bool valid() const { return !_path.isEmpty(); }
+    QString path(const QString &relative = QString()) const
+    {
+        return relative.isEmpty() ? _path : _path + QLatin1Char('/') + relative;
+    }
+    QString folder(const QString &relative) const
+    {
+        QDir().mkpath(path(relative));
+        return path(relative);
+    }
+
+private:
+    QString _path;
+};
+
+QByteArray temporaryBase()
+{
+    const char *base = std::getenv("TMPDIR");
+    return base && *base ? QByteArray(base) : QByteArrayLiteral("/tmp");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QByteArray randomBytes(int size)
+{
+    QByteArray bytes(size, '\0');
+    QRandomGenerator generator(size);
+    for (char &byte : bytes)
+        byte = static_cast<char>(generator.bounded(256));
+    return bytes;
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+dev_t deviceOf(const QByteArray &path)
+{
+    struct stat status;
+    return ::stat(path.constData(), &status) == 0 ? status.st_dev : 0;
+}
+
+// /dev/shm is a tmpfs on most machines, apart from the temporary folder's disk.
+bool otherFileSystemAvailable()
+{
+    return deviceOf("/dev/shm") != 0 && deviceOf("/dev/shm") != deviceOf(temporaryBase());
+}
+
+class HookGuard final
+{
+public:
+    explicit HookGuard(std::function<void(const QString &)> hook) { SetSafeFileMoveHook(std::move(hook)); }
+    ~HookGuard() { SetSafeFileMoveHook({}); }
+};
+
+// Makes the chosen name exist the first time a move is about to use it, as another program
+// saving a file at that moment would.
+std::function<void(const QString &)> squatFirstTarget(bool *squatted)
+{
+    return [squatted](const QString &target) {
+        if (*squatted)
+            return;
+        *squatted = true;
+        QFile squatter(target);
+        if (squatter.open(QIODevice::WriteOnly))
+            squatter.write("squatter");
+    };
+}
+
+TEST(SafeFileMove, MoveTakesTheNextFreeNameAndLeavesExistingFilesAlone)
+{
+    ScratchFolder scratch(temporaryBase());
+    const QString source = scratch.folder("downloads");
+    const QString bin = scratch.folder("bin");
+    writeFile(source + "/pic.jpg", "new picture");
+    writeFile(bin + "/pic.jpg", "first");
+    writeFile(bin + "/pic#1.jpg", "second");
+
+    QString newPath;
+    ASSERT_EQ(SafeMoveItemIntoFolder(source + "/pic.jpg", bin, &newPath), kNoErr);
+    EXPECT_EQ(newPath, bin + "/pic#2.jpg");
+    EXPECT_EQ(contentsOf(newPath), "new picture");
+    EXPECT_EQ(contentsOf(bin + "/pic.jpg"), "first");
+    EXPECT_EQ(contentsOf(bin + "/pic#1.jpg"), "second");
+    EXPECT_FALSE(QFileInfo::exists(source + "/pic.jpg"));
+
+    // A folder moves whole, and a trailing slash on either path changes nothing.
+    writeFile(scratch.folder("downloads/set") + "/a.png", "a");
+    ASSERT_EQ(SafeMoveItemIntoFolder(source + "/set/", bin + "/", &newPath), kNoErr);
+    EXPECT_EQ(newPath, bin + "/set");
+    EXPECT_EQ(contentsOf(bin + "/set/a.png"), "a");
+
+    // A symbolic link moves as the link, not as what it points to.
+    ASSERT_EQ(::symlink("pic.jpg", QFile::encodeName(source + "/alias.jpg").constData()), 0);
+    ASSERT_EQ(SafeMoveItemIntoFolder(source + "/alias.jpg", bin, &newPath), kNoErr);
+    EXPECT_EQ(QFileInfo(newPath).symLinkTarget(), bin + "/pic.jpg");
+}
+
+TEST(SafeFileMove, CopyKeepsTheSourceAndNeverShowsAPartialCopy)
+{
+    ScratchFolder scratch(temporaryBase());
+    const QString source = scratch.folder("downloads");
+    const QString bin = scratch.folder("bin");
+    const QByteArray bytes = randomBytes(300 * 1024);
+    writeFile(source + "/pic.jpg", bytes);
+    writeFile(bin + "/pic.jpg", "existing");
+
+    QString newPath;
+    ASSERT_EQ(SafeCopyItemIntoFolder(source + "/pic.jpg", bin, &newPath), kNoErr);
+    EXPECT_EQ(newPath, bin + "/pic#1.jpg");
+    EXPECT_EQ(contentsOf(newPath), bytes);
+    EXPECT_EQ(contentsOf(source + "/pic.jpg"), bytes);
+    EXPECT_EQ(contentsOf(bin + "/pic.jpg"), "existing");
+    EXPECT_EQ(entriesOf(bin), (QStringList{"pic#1.jpg", "pic.jpg"}));
+
+    // A folder's tree comes along, links as links.
+    writeFile(scratch.folder("downloads/app/Contents") + "/binary", "code");
+    ASSERT_EQ(::symlink("Contents/binary", QFile::encodeName(source + "/app/run").constData()), 0);
+    ASSERT_EQ(SafeCopyItemIntoFolder(source + "/app", bin, &newPath), kNoErr);
+    EXPECT_EQ(contentsOf(newPath + "/Contents/binary"), "code");
+    EXPECT_TRUE(QFileInfo(newPath + "/run").isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(source + "/app/Contents/binary"));
+}
+
+TEST(SafeFileMove, ANameAppearingDuringTheMoveIsNeverReplaced)
+{
+    ScratchFolder scratch(temporaryBase());
+    const QString source = scratch.folder("downloads");
+    const QString bin = scratch.folder("bin");
+    QString newPath;
+    for (const bool copy : {false, true}) {
+        SCOPED_TRACE(copy ? "copy" : "move");
+        QDir(bin).removeRecursively();
+        QDir().mkpath(bin);
+        writeFile(source + "/pic.jpg", "mine");
+        bool squatted = false;
+        HookGuard hook(squatFirstTarget(&squatted));
+        const Status status = copy ? SafeCopyItemIntoFolder(source + "/pic.jpg", bin, &newPath)
+                                   : SafeMoveItemIntoFolder(source + "/pic.jpg", bin, &newPath);
+        ASSERT_EQ(status, kNoErr);
+        EXPECT_TRUE(squatted);
+        EXPECT_EQ(newPath, bin + "/pic#1.jpg");
+        EXPECT_EQ(contentsOf(bin + "/pic.jpg"), "squatter");
+        EXPECT_EQ(contentsOf(newPath), "mine");
+        EXPECT_EQ(QFileInfo::exists(source + "/pic.jpg"), copy);
+    }
+}
+
+TEST(SafeFileMove, AcrossFileSystemsFilesAreCopiedThenRemovedAndFoldersRefused)
+{
+    if (!otherFileSystemAvailable())
+        GTEST_SKIP() << "/dev/shm shares a file system with " << temporaryBase().constData();
+    ScratchFolder here(temporaryBase());
+    ScratchFolder there("/dev/shm");
+    const QString source = here.folder("downloads");
+    const QString bin = there.folder("bin");
+    const QByteArray bytes = randomBytes(1024 * 1024 + 17);
+    writeFile(source + "/movie.mov", bytes);
+    ASSERT_EQ(::chmod(QFile::encodeName(source + "/movie.mov").constData(), 0640), 0);
+    writeFile(bin + "/movie.mov", "other");
+
+    QString newPath;
+    bool squatted = false;
+    {
+        HookGuard hook(squatFirstTarget(&squatted));
+        ASSERT_EQ(SafeMoveItemIntoFolder(source + "/movie.mov", bin, &newPath), kNoErr);
+    }
+    EXPECT_TRUE(squatted);
+    EXPECT_EQ(newPath, bin + "/movie#2.mov");
+    EXPECT_EQ(contentsOf(newPath), bytes);
+    struct stat copied;
+    ASSERT_EQ(::stat(QFile::encodeName(newPath).constData(), &copied), 0);
+    EXPECT_EQ(copied.st_mode & 07777, 0640u);
+    EXPECT_FALSE(QFileInfo::exists(source + "/movie.mov"));
+    // Nothing temporary is left behind.
+    EXPECT_EQ(entriesOf(bin), (QStringList{"movie#1.mov", "movie#2.mov", "movie.mov"}));
+
+    ASSERT_EQ(::symlink("/nowhere", QFile::encodeName(source + "/dangling").constData()), 0);
+    ASSERT_EQ(SafeMoveItemIntoFolder(source + "/dangling", bin, &newPath), kNoErr);
+    EXPECT_EQ(QFileInfo(newPath).symLinkTarget(), "/nowhere");
+    EXPECT_FALSE(QFileInfo(source + "/dangling").isSymLink());
+
+    writeFile(here.folder("downloads/album") + "/1.jpg", "1");
+    EXPECT_EQ(SafeMoveItemIntoFolder(source + "/album", bin, &newPath), EXDEV);
+    EXPECT_EQ(contentsOf(source + "/album/1.jpg"), "1");
+    EXPECT_FALSE(QFileInfo::exists(bin + "/album"));
+
+    // Copying a folder across is fine: the source stays.
+    ASSERT_EQ(SafeCopyItemIntoFolder(source + "/album", bin, &newPath), kNoErr);
+    EXPECT_EQ(contentsOf(bin + "/album/1.jpg"), "1");
+    EXPECT_EQ(contentsOf(source + "/album/1.jpg"), "1");
+}
+
+TEST(SafeFileMove, RefusalsLeaveTheSourceWhereItWas)
+{
+    ScratchFolder scratch(temporaryBase());
+    const QString source = scratch.folder("downloads");
+    writeFile(source + "/pic.jpg", "keep");
+    writeFile(scratch.path("blocking file"), "not a folder");
+    QString newPath = "unchanged";
+
+    EXPECT_EQ(SafeMoveItemIntoFolder(source + "/pic.jpg", scratch.path("blocking file"), &newPath), ENOTDIR);
+    EXPECT_EQ(SafeCopyItemIntoFolder(source + "/pic.jpg", scratch.path("blocking file/sub"), &newPath), ENOTDIR);
+    EXPECT_EQ(SafeMoveItemIntoFolder(source + "/pic.jpg", scratch.path("missing"), &newPath), ENOENT);
+    EXPECT_EQ(SafeMoveItemIntoFolder(source + "/gone.jpg", source, &newPath), ENOENT);
+    EXPECT_EQ(SafeMoveItemIntoFolder(QString(), source, &newPath), kParamErr);
+    EXPECT_EQ(SafeMoveItemIntoFolder("/", source, &newPath), kParamErr);
+    EXPECT_EQ(newPath, "unchanged");
+    EXPECT_EQ(contentsOf(source + "/pic.jpg"), "keep");
+
+    // A folder into itself or below itself, however the destination is spelled.
+    const QString deep = scratch.folder("downloads/a/b");
+    ASSERT_EQ(::symlink(QFile::encodeName(deep).constData(), QFile::encodeName(scratch.path("shortcut")).constData()),
+              0);
+    EXPECT_EQ(SafeMoveItemIntoFolder(source, source, &newPath), EINVAL);
+    EXPECT_EQ(SafeMoveItemIntoFolder(source, deep + "/../..", &newPath), EINVAL);
+    EXPECT_EQ(SafeMoveItemIntoFolder(source, scratch.path("shortcut"), &newPath), EINVAL);
+    EXPECT_EQ(SafeCopyItemIntoFolder(source, scratch.path("shortcut"), &newPath), EINVAL);
+    EXPECT_EQ(entriesOf(deep), QStringList{});
+    EXPECT_EQ(contentsOf(source + "/pic.jpg"), "keep");
+}
+
+TEST(SafeFileMove, AnItemAlreadyInTheDestinationStaysPut)
+{
+    ScratchFolder scratch(temporaryBase());
+    const QString bin = scratch.folder("bin");
+    writeFile(bin + "/pic.jpg", "here");
+    ASSERT_EQ(::symlink(QFile::encodeName(bin).constData(), QFile::encodeName(scratch.path("link")).constData()), 0);
+    const QStringList spellings{bin, bin + "/", scratch.path("bin/../bin"), scratch.path("link"),
+                                scratch.path("./bin")};
+    for (const QString &spelling : spellings) {
+        SCOPED_TRACE(spelling.toStdString());
+        EXPECT_TRUE(IsSameFolder(spelling, bin));
+        QString newPath;
+        EXPECT_EQ(SafeMoveItemIntoFolder(bin + "/pic.jpg", spelling, &newPath), kNoErr);
+        EXPECT_EQ(newPath, bin + "/pic.jpg");
+        EXPECT_EQ(SafeCopyItemIntoFolder(bin + "/pic.jpg", spelling, &newPath), kNoErr);
+        EXPECT_EQ(newPath, bin + "/pic.jpg");
+    }
+    EXPECT_EQ(entriesOf(bin), QStringList{"pic.jpg"});
+    EXPECT_FALSE(IsSameFolder(bin, scratch.path()));
+    EXPECT_FALSE(IsSameFolder(bin + "/pic.jpg", bin + "/pic.jpg"));
+}
+
+// Runs the move in a child as the user nobody, who may read everything here but write only
+// where the test lets it.
+struct ProbeResult {
+    Status status = kUnknownErr;
+    QString newPath;
+};
+
+ProbeResult moveAsNobody(const QString &source, const QString &folder)
+{
+    QProcess probe;
+    probe.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", SAFE_FILE_MOVE_PROBE, "move",
+                            source, folder});
+    ProbeResult result;
+    if (!probe.waitForFinished(30000))
+        return result;
+    const QString output = QString::fromLocal8Bit(probe.readAllStandardOutput()).trimmed();
+    result.status = output.section(' ', 0, 0).toInt();
+    result.newPath = output.section(' ', 1);
+    return result;
+}
+
+void giveToNobody(const QString &path)
+{
+    const passwd *nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+}
+
+TEST(SafeFileMove, AUserWithoutWriteAccessLosesNothing)
+{
+    if (::geteuid() != 0 || !::getpwnam("nobody"))
+        GTEST_SKIP() << "needs root to start a child as nobody";
+    // The real temporary folder, since the test home is closed to other users.
+    ScratchFolder here("/tmp");
+    const QString ownSource = here.folder("nobody's");
+    giveToNobody(ownSource);
+    writeFile(ownSource + "/pic.jpg", "keep");
+    giveToNobody(ownSource + "/pic.jpg");
+    const QString closedBin = here.folder("root's bin");
+
+    ProbeResult result = moveAsNobody(ownSource + "/pic.jpg", closedBin);
+    EXPECT_EQ(result.status, EACCES);
+    EXPECT_EQ(contentsOf(ownSource + "/pic.jpg"), "keep");
+    EXPECT_EQ(entriesOf(closedBin), QStringList{});
+
+    if (!otherFileSystemAvailable())
+        GTEST_SKIP() << "/dev/shm shares a file system with /tmp";
+    // Across file systems the copy succeeds, but the source's folder will not let the source go:
+    // the copy has to go again.
+    ScratchFolder there("/dev/shm");
+    const QString openBin = there.folder("nobody's bin");
+    giveToNobody(openBin);
+    writeFile(closedBin + "/root.jpg", "root's");
+    result = moveAsNobody(closedBin + "/root.jpg", openBin);
+    EXPECT_EQ(result.status, EACCES);
+    EXPECT_EQ(contentsOf(closedBin + "/root.jpg"), "root's");
+    EXPECT_EQ(entriesOf(openBin), QStringList{});
+}
+
+} // namespace
