@@ -70,7 +70,9 @@ void FileDropTarget::draggingEntered(QDragEnterEvent *event)
         }
     }
     const Qt::DropAction action = harmlessDropAction(event->possibleActions());
-    if (itemsOfType(event->mimeData(), _desiredType).size() != 1 || action == Qt::IgnoreAction) {
+    const qsizetype itemCount = itemsOfType(event->mimeData(), _desiredType).size();
+    const bool countAccepted = _acceptsSeveralItems ? itemCount >= 1 : itemCount == 1;
+    if (!countAccepted || action == Qt::IgnoreAction) {
         // Qt sends no leave event after a refused entry, so a highlight set now would stay.
         event->ignore();
         return;

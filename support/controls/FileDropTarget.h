@@ -43,7 +43,10 @@ public:
     void setHighlighted(bool highlighted);
 
     // A drag is taken only when it carries exactly one item of an accepted type; a list of
-    // several files, a remote address or an empty list is refused for the whole drag.
+    // several files, a remote address or an empty list is refused for the whole drag. Qt offers
+    // no later chance to take a drag refused on entry, so a target that sorts several files at
+    // once allows several items here.
+    void setAcceptsSeveralItems(bool accepts) { _acceptsSeveralItems = accepts; }
     void draggingEntered(QDragEnterEvent *event);
     void draggingUpdated(QDragMoveEvent *event);
     void draggingExited(QDragLeaveEvent *event);
@@ -60,4 +63,5 @@ private:
     QStringList _dragTypes;
     QString _desiredType;
     bool _highlighted = false;
+    bool _acceptsSeveralItems = false;
 };
