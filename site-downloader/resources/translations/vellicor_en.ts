@@ -639,5 +639,117 @@
         <source>Checking for a newer version…</source>
         <translation>Checking for a newer version…</translation>
     </message>
+    <message id="kFileListingNumberColumnTitle">
+        <source>#</source>
+        <translation>#</translation>
+    </message>
+    <message id="kFileListingFilenameColumnTitle">
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message id="kFileListingTypeColumnTitle">
+        <source>Type</source>
+        <translation>Type</translation>
+    </message>
+    <message id="kFileListingFullpathColumnTitle">
+        <source>Location</source>
+        <translation>Location</translation>
+    </message>
+    <message id="kMediaViewerWindowTitle">
+        <source>Media Viewer</source>
+        <translation>Media Viewer</translation>
+    </message>
+    <message id="kMediaViewerAddFilesButtonTitle">
+        <source>Add Files…</source>
+        <translation>Add Files…</translation>
+    </message>
+    <message id="kMediaViewerRemoveSelectedButtonTitle">
+        <source>Remove</source>
+        <translation>Remove</translation>
+    </message>
+    <message id="kMediaViewerRemoveAllButtonTitle">
+        <source>Remove All</source>
+        <translation>Remove All</translation>
+    </message>
+    <message id="kMediaViewerRemoveMatchingButtonTitle">
+        <source>Remove Matching…</source>
+        <translation>Remove Matching…</translation>
+    </message>
+    <message id="kMediaViewerTrashButtonTitle">
+        <source>Move to Trash</source>
+        <translation>Move to Trash</translation>
+    </message>
+    <message id="kMediaViewerRevealButtonTitle">
+        <source>Show in Folder</source>
+        <translation>Show in Folder</translation>
+    </message>
+    <message id="kMediaViewerOpenButtonTitle">
+        <source>Open</source>
+        <translation>Open</translation>
+    </message>
+    <message id="kMediaViewerSortBinsButtonTitle">
+        <source>Sort Bins</source>
+        <translation>Sort Bins</translation>
+    </message>
+    <message id="kMediaViewerCopyInsteadOfMoveTitle">
+        <source>Copy instead of move</source>
+        <translation>Copy instead of move</translation>
+    </message>
+    <message id="kMediaViewerRemoveWhenDroppedTitle">
+        <source>Remove from list when dropped</source>
+        <translation>Remove from list when dropped</translation>
+    </message>
+    <message id="kMediaViewerURLLabel">
+        <source>Address:</source>
+        <translation>Address:</translation>
+    </message>
+    <message id="kMediaViewerLocationLabel">
+        <source>Location:</source>
+        <translation>Location:</translation>
+    </message>
+    <message id="kMediaViewerSizeLabel">
+        <source>Size:</source>
+        <translation>Size:</translation>
+    </message>
+    <message id="kMediaViewerNotAvailable">
+        <source>n/a</source>
+        <translation>n/a</translation>
+    </message>
+    <message id="kMediaViewerSortBinsTitle">
+        <source>Sort Bins</source>
+        <translation>Sort Bins</translation>
+    </message>
+    <message id="kMediaViewerSortBinToolTip">
+        <source>Press %1 to send the selected files here</source>
+        <translation>Press %1 to send the selected files here</translation>
+    </message>
+    <message id="kMediaViewerRemoveFilesTitle">
+        <source>Remove Files</source>
+        <translation>Remove Files</translation>
+    </message>
+    <message id="kMediaViewerRemoveNameContainsLabel">
+        <source>Names containing:</source>
+        <translation>Names containing:</translation>
+    </message>
+    <message id="kMediaViewerRemoveExtensionLabel">
+        <source>Extension:</source>
+        <translation>Extension:</translation>
+    </message>
+    <message id="kMediaViewerOKButtonTitle">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="kMediaViewerCancelButtonTitle">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="kMediaViewerTrashFailedMessage">
+        <source>“%1” could not be moved to the Trash (%2). It is still where it was.</source>
+        <translation>“%1” could not be moved to the Trash (%2). It is still where it was.</translation>
+    </message>
+    <message id="kMediaViewerAddingFilesMessage">
+        <source>Adding files… %1 found</source>
+        <translation>Adding files… %1 found</translation>
+    </message>
 </context>
 </TS>
