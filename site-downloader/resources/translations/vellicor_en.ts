@@ -751,5 +751,21 @@
         <source>Adding files… %1 found</source>
         <translation>Adding files… %1 found</translation>
     </message>
+    <message id="kQuickTimeMovieViewWindowTitle">
+        <source>Movie Player</source>
+        <translation>Movie Player</translation>
+    </message>
+    <message id="kMovieControllerPlayTitle">
+        <source>Play</source>
+        <translation>Play</translation>
+    </message>
+    <message id="kMovieControllerPauseTitle">
+        <source>Pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message id="kMovieControllerPositionTitle">
+        <source>Position</source>
+        <translation>Position</translation>
+    </message>
 </context>
 </TS>
