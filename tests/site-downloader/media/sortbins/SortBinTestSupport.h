@@ -1,0 +1,96 @@
+#pragma once
+
+#include "site-downloader/media/sortbins/FileSortBin.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+// Records what a bin tells its delegate.
+struct RecordingBinDelegate final : FileSortBinDelegate {
+    void filesDropped(QObject *sender, const QStringList &filePaths) override { drops.emplace_back(sender, filePaths); }
+    void fileLocationChanged(FileSortBin *bin, const QString &originalPath, const QString &newPath) override
+    {
+        moves.push_back({bin, originalPath, newPath});
+    }
+
+    struct Move {
+        FileSortBin *bin;
+        QString originalPath;
+        QString newPath;
+    };
+    std::vector<std::pair<QObject *, QStringList>> drops;
+    std::vector<Move> moves;
+};
+
+inline QByteArray temporaryBase()
+{
+    const char *base = std::getenv("TMPDIR");
+    return base && *base ? QByteArray(base) : QByteArrayLiteral("/tmp");
+}
+
+inline dev_t deviceOf(const QByteArray &path)
+{
+    struct stat status;
+    return ::stat(path.constData(), &status) == 0 ? status.st_dev : 0;
+}
+
+// /dev/shm, where it is a file system of its own.
+inline bool otherFileSystemAvailable()
+{
+    return deviceOf("/dev/shm") != 0 && deviceOf("/dev/shm") != deviceOf(temporaryBase());
+}
+
+// A fresh folder under `base`, removed with its contents.
+class ScratchFolder final
+{
+public:
+    explicit ScratchFolder(const QByteArray &base = temporaryBase())
+    {
+        QByteArray pattern = base + "/sort-bins-XXXXXX";
+        if (::mkdtemp(pattern.data()))
+            _path = QFile::decodeName(pattern);
+    }
+    ~ScratchFolder()
+    {
+        if (!_path.isEmpty())
+            QDir(_path).removeRecursively();
+    }
+    ScratchFolder(const ScratchFolder &) = delete;
+    ScratchFolder &operator=(const ScratchFolder &) = delete;
+    QString path(const QString &relative = QString()) const
+    {
+        return relative.isEmpty() ? _path : _path + QLatin1Char('/') + relative;
+    }
+    QString folder(const QString &relative) const
+    {
+        QDir().mkpath(path(relative));
+        return path(relative);
+    }
+
+private:
+    QString _path;
+};
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
