@@ -767,5 +767,9 @@
         <source>Position</source>
         <translation>Position</translation>
     </message>
+    <message id="kMediaViewerSortBinTitle">
+        <source>Bin %1</source>
+        <translation>Bin %1</translation>
+    </message>
 </context>
 </TS>
