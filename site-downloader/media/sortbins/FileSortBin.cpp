@@ -55,8 +55,10 @@ FileSortBin::FileSortBin(const QString &title, QWidget *parent)
     layout->addWidget(_imageView, 1);
     layout->addWidget(_textField);
 
-    if (const std::optional<QString> stored = UserDefaults::stringForKey(title); stored && !stored->isEmpty())
-        _fullDropPath = *stored;
+    if (!title.isEmpty()) {
+        if (const std::optional<QString> stored = UserDefaults::stringForKey(title); stored && !stored->isEmpty())
+            _fullDropPath = *stored;
+    }
     showDropPath();
 }
 

@@ -30,7 +30,8 @@ public:
 // A box that stands for one destination folder. A folder dropped on it becomes its destination;
 // files (and bundles such as "Viewer.app") dropped on it are moved, or in copy mode copied, into
 // the destination under a free name, never replacing anything. The box's title is the settings
-// key under which it keeps its folder, written whenever the folder changes.
+// key under which it keeps its folder, written whenever the folder changes (an empty title keeps
+// nothing).
 //
 // A drag is answered as a copy whatever is done with the files, so the program the files came
 // from never deletes its own copy: the move is ours, and it is safe.
