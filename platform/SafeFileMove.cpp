@@ -131,8 +131,13 @@ Status placeWithoutReplacing(const QByteArray &from, bool isFolder, const QStrin
 {
     const QString folderName = QFile::decodeName(folder);
     bool renameSupported = true;
+    // The name itself is tried first without looking: most items meet no collision, and the
+    // step that fails on a taken name is the only check that cannot race anyway.
+    bool firstAttempt = true;
     for (;;) {
-        const std::optional<QString> freeName = GetUniqueFileNameInDirectory(name, folderName);
+        std::optional<QString> freeName = name;
+        if (!std::exchange(firstAttempt, false))
+            freeName = GetUniqueFileNameInDirectory(name, folderName);
         if (!freeName)
             return kParamErr;
         const QByteArray target = joined(folder, QFile::encodeName(*freeName));

@@ -102,17 +102,18 @@ public:
     ~HookGuard() { SetSafeFileMoveHook({}); }
 };
 
-// Makes the chosen name exist the first time a move is about to use it, as another program
-// saving a file at that moment would.
+// Makes the name a move is about to use exist, the first time that name is free, as another
+// program saving a file at that moment would.
 std::function<void(const QString &)> squatFirstTarget(bool *squatted)
 {
     return [squatted](const QString &target) {
         if (*squatted)
             return;
-        *squatted = true;
         QFile squatter(target);
-        if (squatter.open(QIODevice::WriteOnly))
+        if (squatter.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             squatter.write("squatter");
+            *squatted = true;
+        }
     };
 }
 

@@ -190,6 +190,22 @@ TEST_F(FileSortBinTest, WithoutAFolderOrWithAVanishedOneNothingMovesAndFailuresA
     EXPECT_EQ(delegate.moves[0].newPath, binFolder + "/b.jpg");
 }
 
+TEST_F(FileSortBinTest, ABundleThatWouldCrossFileSystemsIsRefusedAndLogged)
+{
+    if (!otherFileSystemAvailable())
+        GTEST_SKIP() << "/dev/shm shares a file system with " << temporaryBase().constData();
+    ScratchFolder there("/dev/shm");
+    bin->setNewDropPath(there.folder("Apps"));
+    writeFile(scratch.folder("downloads/Viewer.app") + "/viewer", "code");
+    writeFile(downloads + "/pic.jpg", "picture");
+    bin->processFilePathsDrop({downloads + "/Viewer.app", downloads + "/pic.jpg"});
+    EXPECT_EQ(contentsOf(downloads + "/Viewer.app/viewer"), "code");
+    EXPECT_EQ(entriesOf(there.path("Apps")), QStringList{"pic.jpg"});
+    EXPECT_TRUE(GetGlobalEventLog()->logText().contains("Failed to move: " + there.path("Apps/Viewer.app")));
+    ASSERT_EQ(delegate.moves.size(), 1u);
+    EXPECT_EQ(delegate.moves[0].newPath, there.path("Apps/pic.jpg"));
+}
+
 TEST_F(FileSortBinTest, DragsOfLocalFilesAreTakenAsACopyEvenWithSeveralFiles)
 {
     bin->setNewDropPath(binFolder);
