@@ -1,6 +1,7 @@
 // Moves and copies between real folders: free names on collisions, a name that appears during
 // the move, other file systems, and every refusal leaving the source whole.
 #include "platform/SafeFileMove.h"
+#include "tests/platform/moves/ScratchFiles.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -16,58 +17,6 @@
 
 namespace {
 
-// A folder of its own under `base`, readable and searchable by every user so that a child
-// running as another user can reach inside; removed with everything in it.
-class ScratchFolder final
-{
-public:
-    explicit ScratchFolder(const QByteArray &base)
-    {
-        QByteArray pattern = base + "/safe-move-XXXXXX";
-        if (::mkdtemp(pattern.data())) {
-            _path = QFile::decodeName(pattern);
-            ::chmod(pattern.constData(), 0755);
-        }
-    }
-    ~ScratchFolder()
-    {
-        if (!_path.isEmpty())
-            QDir(_path).removeRecursively();
-    }
-    bool valid() const { return !_path.isEmpty(); }
-    QString path(const QString &relative = QString()) const
-    {
-        return relative.isEmpty() ? _path : _path + QLatin1Char('/') + relative;
-    }
-    QString folder(const QString &relative) const
-    {
-        QDir().mkpath(path(relative));
-        return path(relative);
-    }
-
-private:
-    QString _path;
-};
-
-QByteArray temporaryBase()
-{
-    const char *base = std::getenv("TMPDIR");
-    return base && *base ? QByteArray(base) : QByteArrayLiteral("/tmp");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 QByteArray randomBytes(int size)
 {
     QByteArray bytes(size, '\0');
@@ -75,24 +24,6 @@ QByteArray randomBytes(int size)
     for (char &byte : bytes)
         byte = static_cast<char>(generator.bounded(256));
     return bytes;
-}
-
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
-
-dev_t deviceOf(const QByteArray &path)
-{
-    struct stat status;
-    return ::stat(path.constData(), &status) == 0 ? status.st_dev : 0;
-}
-
-// /dev/shm is a tmpfs on most machines, apart from the temporary folder's disk.
-bool otherFileSystemAvailable()
-{
-    return deviceOf("/dev/shm") != 0 && deviceOf("/dev/shm") != deviceOf(temporaryBase());
 }
 
 class HookGuard final

@@ -6,7 +6,8 @@
 #include "site-downloader/media/sortbins/DragAndDropTextField.h"
 #include "site-downloader/media/sortbins/DragForwardImageView.h"
 #include "support/defaults/UserDefaults.h"
-#include "tests/site-downloader/media/sortbins/SortBinTestSupport.h"
+#include "tests/platform/moves/ScratchFiles.h"
+#include "tests/site-downloader/media/sortbins/RecordingBinDelegate.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

@@ -1,7 +1,8 @@
 // Many files moved at random between ten bins, some on another file system, with names made to
 // collide on purpose: afterwards every file exists exactly once, with its own bytes, and nothing
 // that was already in a bin has been replaced.
-#include "tests/site-downloader/media/sortbins/SortBinTestSupport.h"
+#include "site-downloader/media/sortbins/FileSortBin.h"
+#include "tests/platform/moves/ScratchFiles.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>

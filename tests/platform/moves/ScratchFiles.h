@@ -1,6 +1,6 @@
 #pragma once
 
-#include "site-downloader/media/sortbins/FileSortBin.h"
+// Scratch folders and small file helpers for the tests of moves and sort bins.
 
 #include <QByteArray>
 #include <QDir>
@@ -9,25 +9,6 @@
 #include <QStringList>
 #include <cstdlib>
 #include <sys/stat.h>
-#include <utility>
-#include <vector>
-
-// Records what a bin tells its delegate.
-struct RecordingBinDelegate final : FileSortBinDelegate {
-    void filesDropped(QObject *sender, const QStringList &filePaths) override { drops.emplace_back(sender, filePaths); }
-    void fileLocationChanged(FileSortBin *bin, const QString &originalPath, const QString &newPath) override
-    {
-        moves.push_back({bin, originalPath, newPath});
-    }
-
-    struct Move {
-        FileSortBin *bin;
-        QString originalPath;
-        QString newPath;
-    };
-    std::vector<std::pair<QObject *, QStringList>> drops;
-    std::vector<Move> moves;
-};
 
 inline QByteArray temporaryBase()
 {
@@ -47,15 +28,18 @@ inline bool otherFileSystemAvailable()
     return deviceOf("/dev/shm") != 0 && deviceOf("/dev/shm") != deviceOf(temporaryBase());
 }
 
-// A fresh folder under `base`, removed with its contents.
+// A fresh folder under `base`, readable and searchable by every user so that a child running as
+// another user can reach inside; removed with everything in it.
 class ScratchFolder final
 {
 public:
     explicit ScratchFolder(const QByteArray &base = temporaryBase())
     {
-        QByteArray pattern = base + "/sort-bins-XXXXXX";
-        if (::mkdtemp(pattern.data()))
+        QByteArray pattern = base + "/scratch-XXXXXX";
+        if (::mkdtemp(pattern.data())) {
             _path = QFile::decodeName(pattern);
+            ::chmod(pattern.constData(), 0755);
+        }
     }
     ~ScratchFolder()
     {
