@@ -272,6 +272,9 @@ Status copyRegularFile(const QByteArray &source, const struct stat &status, int 
     Status result = input.valid() ? kNoErr : ErrnoStatus();
     if (result == kNoErr)
         result = copyBytes(input.get(), targetDescriptor);
+    // Keeping the owner works only for root (as with mv); anyone else's copy is their own.
+    if (result == kNoErr && ::fchown(targetDescriptor, status.st_uid, status.st_gid) != 0 && errno != EPERM)
+        result = ErrnoStatus();
     if (result == kNoErr && ::fchmod(targetDescriptor, status.st_mode & 07777) != 0)
         result = ErrnoStatus();
     if (result == kNoErr) {

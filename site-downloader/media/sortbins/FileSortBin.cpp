@@ -118,7 +118,8 @@ void FileSortBin::processFilePathsDrop(const QStringList &filePaths)
     const QFileInfo first(filePaths.first());
     if (!first.exists() && !first.isSymLink())
         return;
-    if (first.isDir() && !first.isSymLink() && !isPackage(first.filePath())) {
+    // A link to a folder stands for the folder, as an alias would.
+    if (first.isDir() && !isPackage(first.filePath())) {
         setNewDropPath(first.filePath());
         return;
     }

@@ -229,10 +229,16 @@ TEST_F(FileSortBinTest, DragsOfLocalFilesAreTakenAsACopyEvenWithSeveralFiles)
     EXPECT_EQ(dragOnto(bin.get(), &text), Qt::IgnoreAction);
     EXPECT_TRUE(QFileInfo::exists(downloads + "/c.jpg"));
 
-    // A folder dragged on retargets the bin.
+    // A folder dragged on retargets the bin, through a link to it too.
     const auto folder = fileDrag({downloads});
     EXPECT_EQ(dragOnto(bin.get(), folder.get()), Qt::CopyAction);
     EXPECT_EQ(bin->fullDropPath(), downloads);
+    ASSERT_EQ(::symlink(QFile::encodeName(binFolder).constData(), QFile::encodeName(scratch.path("alias")).constData()),
+              0);
+    const auto alias = fileDrag({scratch.path("alias")});
+    EXPECT_EQ(dragOnto(bin.get(), alias.get()), Qt::CopyAction);
+    EXPECT_EQ(bin->fullDropPath(), scratch.path("alias"));
+    EXPECT_TRUE(QFileInfo(scratch.path("alias")).isSymLink());
 }
 
 TEST_F(FileSortBinTest, AnImageViewHandsItsDropToTheBin)
