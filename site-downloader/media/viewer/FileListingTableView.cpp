@@ -40,9 +40,10 @@ bool isNumber(const QVariant &value)
     }
 }
 
+// Plain string work: this runs for every file of a large folder on the main thread.
 QString fileNameOf(const QString &path)
 {
-    return QFileInfo(path).fileName();
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 // The text after the last dot of the name, as the listing's "type"; none for a leading dot only.
@@ -248,15 +249,20 @@ void FileListingTableView::fileProcessorEnded(FileProcessor *processor)
     std::shared_ptr<FileListingFolderWalk> walk = std::move(_folderWalk);
     QVariantList rows;
     rows.reserve(static_cast<qsizetype>(walk->files.size()));
+    int number = itemCount();
     for (const std::string &file : walk->files) {
-        const QString path = QFile::decodeName(QByteArray::fromStdString(file));
-        if (_acceptsFiles && extensionIsAcceptable(extensionOf(path)))
-            rows.append(rowForPath(path));
+        const QString path = QFile::decodeName(QByteArray(file.data(), static_cast<qsizetype>(file.size())));
+        if (!_acceptsFiles || !extensionIsAcceptable(extensionOf(path)))
+            continue;
+        QVariantMap row = rowForPath(path);
+        row.insert(kNumberColumn, ++number);
+        rows.append(row);
     }
     walk->files.clear();
     walk->reset();
     _objectTableDataSource->importFromArray(rows);
-    updateRowNumbers();
+    if (_allowedRowNumbersArray)
+        updateRowNumbers();
     notifyContentsChanged();
     emit folderWalkFinished();
     startNextFolderWalk();
