@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMimeData>
 #include <QSettings>
@@ -96,6 +97,16 @@ TEST_F(FileSortBinTest, AFolderDropRetargetsTheBinAndIsStoredAtOnce)
     FileSortBin restored(kTitle);
     EXPECT_EQ(restored.fullDropPath(), binFolder);
     EXPECT_EQ(restored.findChild<QLabel *>("textField")->text(), "Keep");
+
+    // For review: a bin with its folder beside one without.
+    QWidget pair;
+    auto *layout = new QHBoxLayout(&pair);
+    restored.setParent(&pair);
+    layout->addWidget(&restored);
+    layout->addWidget(new FileSortBin(QStringLiteral("FileSortBin Empty"), &pair));
+    pair.resize(260, 110);
+    EXPECT_TRUE(pair.grab().save(QDir(QCoreApplication::applicationDirPath()).filePath("sort-bins.png")));
+    restored.setParent(nullptr);
 
     // Clearing it removes the setting; a first path that does not exist changes nothing.
     restored.processFilePathsDrop({scratch.path("nothing here")});
