@@ -23,6 +23,12 @@ std::function<void(const QString &)> &moveHook()
     return hook;
 }
 
+bool &noReplaceRenameDisabled()
+{
+    static bool disabled = false;
+    return disabled;
+}
+
 void runHook(const QByteArray &target)
 {
     if (moveHook())
@@ -130,7 +136,7 @@ Status placeWithoutReplacing(const QByteArray &from, bool isFolder, const QStrin
                              QByteArray *outTarget)
 {
     const QString folderName = QFile::decodeName(folder);
-    bool renameSupported = true;
+    bool renameSupported = !noReplaceRenameDisabled();
     // The name itself is tried first without looking: most items meet no collision, and the
     // step that fails on a taken name is the only check that cannot race anyway.
     bool firstAttempt = true;
@@ -527,4 +533,9 @@ bool IsSameFolder(const QString &folder, const QString &otherFolder)
 void SetSafeFileMoveHook(std::function<void(const QString &targetPath)> hook)
 {
     moveHook() = std::move(hook);
+}
+
+void SetSafeFileMoveNoReplaceRenameDisabled(bool disabled)
+{
+    noReplaceRenameDisabled() = disabled;
 }

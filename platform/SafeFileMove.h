@@ -47,3 +47,7 @@ bool IsSameFolder(const QString &folder, const QString &otherFolder);
 // after its free name has been chosen, so a test can make that name appear meanwhile. An empty
 // function removes the hook. Not for use while moves run on other threads.
 void SetSafeFileMoveHook(std::function<void(const QString &targetPath)> hook);
+
+// For tests: makes the moves behave as on a file system without RENAME_NOREPLACE, so that the
+// link-and-unlink way (files) and the claimed-empty-folder way (folders) run here too.
+void SetSafeFileMoveNoReplaceRenameDisabled(bool disabled);

@@ -103,27 +103,49 @@ TEST(SafeFileMove, CopyKeepsTheSourceAndNeverShowsAPartialCopy)
     EXPECT_TRUE(QFileInfo::exists(source + "/app/Contents/binary"));
 }
 
+class RenameFallbackGuard final
+{
+public:
+    explicit RenameFallbackGuard(bool disabled) { SetSafeFileMoveNoReplaceRenameDisabled(disabled); }
+    ~RenameFallbackGuard() { SetSafeFileMoveNoReplaceRenameDisabled(false); }
+};
+
+// With renameat2, and the way file systems without it go: link and unlink for files, a claimed
+// empty folder for folders.
 TEST(SafeFileMove, ANameAppearingDuringTheMoveIsNeverReplaced)
 {
     ScratchFolder scratch(temporaryBase());
     const QString source = scratch.folder("downloads");
     const QString bin = scratch.folder("bin");
     QString newPath;
-    for (const bool copy : {false, true}) {
-        SCOPED_TRACE(copy ? "copy" : "move");
-        QDir(bin).removeRecursively();
-        QDir().mkpath(bin);
-        writeFile(source + "/pic.jpg", "mine");
-        bool squatted = false;
-        HookGuard hook(squatFirstTarget(&squatted));
-        const Status status = copy ? SafeCopyItemIntoFolder(source + "/pic.jpg", bin, &newPath)
-                                   : SafeMoveItemIntoFolder(source + "/pic.jpg", bin, &newPath);
-        ASSERT_EQ(status, kNoErr);
-        EXPECT_TRUE(squatted);
-        EXPECT_EQ(newPath, bin + "/pic#1.jpg");
-        EXPECT_EQ(contentsOf(bin + "/pic.jpg"), "squatter");
-        EXPECT_EQ(contentsOf(newPath), "mine");
-        EXPECT_EQ(QFileInfo::exists(source + "/pic.jpg"), copy);
+    for (const bool fallback : {false, true}) {
+        RenameFallbackGuard guard(fallback);
+        for (const bool copy : {false, true}) {
+            for (const bool folder : {false, true}) {
+                SCOPED_TRACE(std::string(fallback ? "fallback " : "renameat2 ") + (copy ? "copy " : "move ") +
+                             (folder ? "folder" : "file"));
+                QDir(bin).removeRecursively();
+                QDir().mkpath(bin);
+                const QString item = source + (folder ? "/set" : "/pic.jpg");
+                if (folder)
+                    ASSERT_TRUE(writeFile(scratch.folder("downloads/set") + "/a.jpg", "mine"));
+                else
+                    ASSERT_TRUE(writeFile(item, "mine"));
+                bool squatted = false;
+                HookGuard hook(squatFirstTarget(&squatted));
+                const Status status =
+                    copy ? SafeCopyItemIntoFolder(item, bin, &newPath) : SafeMoveItemIntoFolder(item, bin, &newPath);
+                ASSERT_EQ(status, kNoErr);
+                EXPECT_TRUE(squatted);
+                const QString taken = bin + (folder ? "/set" : "/pic.jpg");
+                EXPECT_EQ(newPath, bin + (folder ? "/set#1" : "/pic#1.jpg"));
+                EXPECT_EQ(contentsOf(taken), "squatter");
+                EXPECT_EQ(contentsOf(folder ? newPath + "/a.jpg" : newPath), "mine");
+                EXPECT_EQ(QFileInfo::exists(item), copy);
+                QDir(source).removeRecursively();
+                QDir().mkpath(source);
+            }
+        }
     }
 }
 
