@@ -84,8 +84,11 @@ MovieView::MovieView(QWidget *parent)
     layout->addWidget(_controllerBar);
     _videoWidget->setAspectRatioMode(Qt::KeepAspectRatio);
     _videoWidget->setMinimumSize(0, 0);
-    connect(_videoWidget->videoSink(), &QVideoSink::videoSizeChanged, this,
-            [this] { takeVideoSize(_videoWidget->videoSink()->videoSize()); });
+    // Queued: Qt 6.4 emits the size change with the sink's lock held, so reading the size from
+    // the slot directly would wait on that lock forever.
+    connect(
+        _videoWidget->videoSink(), &QVideoSink::videoSizeChanged, this,
+        [this] { takeVideoSize(_videoWidget->videoSink()->videoSize()); }, Qt::QueuedConnection);
 }
 
 MovieView::~MovieView()
@@ -201,6 +204,8 @@ bool MovieView::openMovie(const QString &path)
         qWarning().noquote() << "Cannot open" << path << "as a movie:"
                              << (_lastError.isEmpty() ? QStringLiteral("no answer in time") : _lastError);
         removeMovie();
+        // After a refusal the back end may refuse good files too; the next open starts afresh.
+        releasePlayer();
         return false;
     }
     if (!_player->hasVideo())
@@ -305,5 +310,6 @@ void MovieView::playerErrorOccurred(QMediaPlayer::Error error, const QString &er
         return;
     qWarning().noquote() << "Playing" << path << "failed:" << _lastError;
     removeMovie();
+    releasePlayer();
     emit movieFailed(path, _lastError);
 }
