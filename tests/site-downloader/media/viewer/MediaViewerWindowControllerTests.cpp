@@ -5,6 +5,7 @@
 #include "support/defaults/UserDefaults.h"
 #include "tests/fixtures/TemporaryHome.h"
 
+#include <QBuffer>
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
@@ -46,6 +47,19 @@ QImage testPicture()
     return picture;
 }
 
+// Small real pictures, so that a selected file is shown as a still picture; only the size test
+// lists a file that the view has to try as a movie.
+QByteArray pictureBytes()
+{
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return bytes;
+}
+
 class MediaViewerTest : public testing::Test
 {
 protected:
@@ -58,7 +72,7 @@ protected:
             UserDefaults::removeObjectForKey(QStringLiteral("Bin %1").arg(bin));
     }
 
-    QString file(const QString &name, const QByteArray &bytes = "bytes")
+    QString file(const QString &name, const QByteArray &bytes = pictureBytes())
     {
         const QString path = _files.filePath(name);
         EXPECT_TRUE(writeFile(path, bytes));
@@ -107,7 +121,7 @@ TEST_F(MediaViewerTest, ListingFollowsFilesSentToABinByNumberKey)
 {
     const QString binFolder = folder("sorted");
     writeFile(binFolder + "/pic.jpg", "already there");
-    const QString pic = file("pic.jpg", "mine"), other = file("other.jpg", "other");
+    const QString pic = file("pic.jpg"), other = file("other.jpg");
     auto controller = std::make_unique<MediaViewerWindowController>();
     controller->show();
     FileListingTableView *listing = controller->fileListing();
@@ -117,10 +131,12 @@ TEST_F(MediaViewerTest, ListingFollowsFilesSentToABinByNumberKey)
     EXPECT_TRUE(controller->sortBin(9)->toolTip().contains(QLatin1Char('0')));
 
     listing->selectRowsFromArray({0});
+    controller->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(controller.get()));
     listing->setFocus();
     QTest::keyClick(listing, Qt::Key_1);
     const QString moved = binFolder + "/pic#1.jpg";
-    EXPECT_EQ(readFile(moved), "mine");
+    EXPECT_EQ(readFile(moved), pictureBytes());
     EXPECT_EQ(readFile(binFolder + "/pic.jpg"), "already there");
     EXPECT_FALSE(QFileInfo::exists(pic));
     EXPECT_EQ(listing->arrayOfFilesInList(), (QStringList{moved, other}));
@@ -238,3 +254,19 @@ TEST_F(MediaViewerTest, ScreenshotWithPictureAndBins)
 }
 
 } // namespace
+
+// Leaks inside the libraries behind the media view, which the leak checker of the sanitizer
+// builds would stop on: the PulseAudio context of the audio output (it fails without a sound
+// server and is never freed), the backing store Qt Multimedia's video window makes and keeps,
+// and a block a media plug-in allocates while it is loaded. Only those library frames pass.
+extern "C" const char *__lsan_default_suppressions()
+{
+    return "leak:libpulse.so\nleak:libpulsecommon\nleak:libgstpulse\nleak:QVideoWindow\nleak:call_init\n";
+}
+
+// Those frames lie below libraries built without frame pointers, which only the slow unwinder
+// gets through.
+extern "C" const char *__asan_default_options()
+{
+    return "fast_unwind_on_malloc=0";
+}
