@@ -9,6 +9,8 @@
 #include "site-downloader/eventlog/EventLog.h"
 #include "site-downloader/eventlog/EventLogWindowController.h"
 #include "site-downloader/media/ImageBrowserWindowController.h"
+#include "site-downloader/media/movie/QuickTimeMovieViewWindowController.h"
+#include "site-downloader/media/viewer/MediaViewerWindowController.h"
 #include "site-downloader/update/NewVersionAvailableDialog.h"
 #include "support/UserGuide.h"
 #include "support/defaults/UserDefaults.h"
@@ -57,6 +59,10 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList &documentPaths
         }
     }
     bool toolWindowOpened = false;
+    if (UserDefaults::boolForKey(kOpenMediaViewerOnLaunchKey, kOpenToolWindowOnLaunchDefault)) {
+        createMediaViewerWindow(this);
+        toolWindowOpened = true;
+    }
     if (UserDefaults::boolForKey(kOpenImageBrowserOnLaunchKey, kOpenToolWindowOnLaunchDefault)) {
         createImageBrowserWindow(this);
         toolWindowOpened = true;
@@ -86,6 +92,16 @@ void AppDelegate::createAboutBoxWindow(QObject *sender)
 void AppDelegate::createImageBrowserWindow(QObject *sender)
 {
     CreateImageBrowserWindow(sender);
+}
+
+void AppDelegate::createMediaViewerWindow(QObject *sender)
+{
+    CreateMediaViewerWindow(sender);
+}
+
+void AppDelegate::createMovieViewWindow(QObject *sender)
+{
+    CreateQuickTimeMovieViewWindow(sender);
 }
 
 void AppDelegate::createPreferencesWindow(QObject *sender)
@@ -179,7 +195,9 @@ void AppDelegate::installMenus(QMainWindow *window, QMenu *fileMenu, QMenu *wind
     fileMenu->insertSeparator(quitAction);
 
     windowMenu->addSeparator();
+    windowMenu->addAction(LocalizedString("kMediaViewerMenuItemTitle"), this, [this, window] { createMediaViewerWindow(window); });
     windowMenu->addAction(LocalizedString("kImageBrowserMenuItemTitle"), this, [this, window] { createImageBrowserWindow(window); });
+    windowMenu->addAction(LocalizedString("kMovieViewMenuItemTitle"), this, [this, window] { createMovieViewWindow(window); });
 
     QMenu *help = window->menuBar()->addMenu(LocalizedString("kHelpMenuTitle"));
     help->addAction(LocalizedString("kUserGuideMenuItemTitle"), QKeySequence::HelpContents, this,

@@ -39,6 +39,8 @@ public:
 
     void createAboutBoxWindow(QObject *sender);
     void createImageBrowserWindow(QObject *sender);
+    void createMediaViewerWindow(QObject *sender);
+    void createMovieViewWindow(QObject *sender);
     void createPreferencesWindow(QObject *sender);
     void showEventLogWindow(QObject *sender);
     void showHelpFile(QObject *sender);

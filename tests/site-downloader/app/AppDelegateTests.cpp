@@ -11,6 +11,8 @@
 #include "site-downloader/eventlog/EventLog.h"
 #include "site-downloader/eventlog/EventLogWindowController.h"
 #include "site-downloader/media/ImageBrowserWindowController.h"
+#include "site-downloader/media/movie/QuickTimeMovieViewWindowController.h"
+#include "site-downloader/media/viewer/MediaViewerWindowController.h"
 #include "support/defaults/UserDefaults.h"
 #include "support/document/Document.h"
 #include "tests/fixtures/NginxServer.h"
@@ -275,10 +277,12 @@ TEST_F(Shell, LaunchOpensWhatThePreferencesAsk)
 
     UserDefaults::setBool(false, kOpenNewDocumentOnLaunchKey);
     UserDefaults::setBool(true, kOpenImageBrowserOnLaunchKey);
+    UserDefaults::setBool(true, kOpenMediaViewerOnLaunchKey);
     UserDefaults::setBool(true, kOpenEventLogOnErrorsKey);
     delegate = launch();
     EXPECT_TRUE(delegate->application().documentController().documents().empty());
     EXPECT_EQ(countTopLevel<ImageBrowserWindowController>(), 1);
+    EXPECT_EQ(countTopLevel<MediaViewerWindowController>(), 1);
     EXPECT_NE(GetGlobalEventLog()->options() & EventLogWindowController::kBringForwardOnEntryOption, 0u);
     GetGlobalEventLog()->setOptions(0);
     delegate.reset();
@@ -286,6 +290,7 @@ TEST_F(Shell, LaunchOpensWhatThePreferencesAsk)
 
     // Nothing at all to show: a document after all, so the program can be used and quit.
     UserDefaults::setBool(false, kOpenImageBrowserOnLaunchKey);
+    UserDefaults::setBool(false, kOpenMediaViewerOnLaunchKey);
     delegate = launch();
     EXPECT_EQ(delegate->application().documentController().documents().size(), 1u);
 }
@@ -300,8 +305,45 @@ TEST_F(Shell, DocumentWindowsCarryTheApplicationCommands)
     for (QAction *action : window->menuBar()->findChildren<QAction *>())
         titles << action->text();
     for (const char *key : {"kPreferencesMenuItemTitle", "kAboutMenuItemTitle", "kCheckForUpdatesMenuItemTitle",
-                            "kUserGuideMenuItemTitle", "kImageBrowserMenuItemTitle", "kSendFeedbackMenuItemTitle"})
+                            "kUserGuideMenuItemTitle", "kImageBrowserMenuItemTitle", "kSendFeedbackMenuItemTitle",
+                            "kMediaViewerMenuItemTitle", "kMovieViewMenuItemTitle"})
         EXPECT_TRUE(titles.contains(LocalizedString(key))) << key;
+}
+
+namespace {
+QAction *menuAction(QMainWindow *window, const char *titleKey)
+{
+    for (QAction *action : window->menuBar()->findChildren<QAction *>())
+        if (action->text() == LocalizedString(titleKey))
+            return action;
+    return nullptr;
+}
+} // namespace
+
+TEST_F(Shell, ToolWindowCommandsOpenANewWindowEachTime)
+{
+    UserDefaults::setBool(true, kDontCheckForUpdatesKey);
+    auto delegate = launch();
+    auto *window = qobject_cast<QMainWindow *>(delegate->application().documentController().documents().front()->window());
+    ASSERT_NE(window, nullptr);
+    const auto checkOpens = [window](const char *titleKey, const std::function<int()> &count) {
+        QAction *action = menuAction(window, titleKey);
+        ASSERT_NE(action, nullptr) << titleKey;
+        EXPECT_EQ(count(), 0) << titleKey;
+        action->trigger();
+        action->trigger();
+        EXPECT_EQ(count(), 2) << titleKey;
+    };
+    checkOpens("kImageBrowserMenuItemTitle", countTopLevel<ImageBrowserWindowController>);
+    checkOpens("kMediaViewerMenuItemTitle", countTopLevel<MediaViewerWindowController>);
+    checkOpens("kMovieViewMenuItemTitle", countTopLevel<QuickTimeMovieViewWindowController>);
+
+    QAction *log = menuAction(window, "kEventLogMenuItemTitle");
+    ASSERT_NE(log, nullptr);
+    log->trigger();
+    ASSERT_NE(GetGlobalEventLog(), nullptr);
+    EXPECT_TRUE(GetGlobalEventLog()->isVisible());
+    GetGlobalEventLog()->hideLogWindow();
 }
 
 TEST_F(Shell, PreferencesShowDefaultsAndOKStoresThemCancelNothing)
