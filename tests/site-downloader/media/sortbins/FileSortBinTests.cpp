@@ -1,6 +1,7 @@
 // Sort bins on real folders: what a drop means, free names, copy mode, a bin whose folder is
 // spelled differently, failures in the event log, the settings across a restart, and drags
 // built as the desktop would send them.
+#include "platform/RevealInFileManager.h"
 #include "site-downloader/eventlog/EventLog.h"
 #include "site-downloader/eventlog/EventLogWindowController.h"
 #include "site-downloader/media/sortbins/DragAndDropTextField.h"
@@ -15,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -250,6 +252,27 @@ TEST_F(FileSortBinTest, DragsOfLocalFilesAreTakenAsACopyEvenWithSeveralFiles)
     EXPECT_EQ(dragOnto(bin.get(), alias.get()), Qt::CopyAction);
     EXPECT_EQ(bin->fullDropPath(), scratch.path("alias"));
     EXPECT_TRUE(QFileInfo(scratch.path("alias")).isSymLink());
+}
+
+TEST_F(FileSortBinTest, ADoubleClickOnTheIconShowsTheFolderInTheFileManager)
+{
+    QList<QUrl> shown;
+    SetRevealServices({[&shown](const QUrl &item, std::function<void()>) {
+                           shown << item;
+                           return true;
+                       },
+                       [](const QUrl &) { return true; }, [] {}});
+    QLabel *icon = bin->findChild<QLabel *>("imageView");
+    const QPoint centre = icon->rect().center();
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, centre, icon->mapToGlobal(centre), Qt::LeftButton,
+                            Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(icon, &doubleClick);
+    EXPECT_TRUE(shown.isEmpty()) << "a bin without a folder has nothing to show";
+
+    bin->setNewDropPath(binFolder);
+    QApplication::sendEvent(icon, &doubleClick);
+    SetRevealServices(DefaultRevealServices());
+    EXPECT_EQ(shown, QList<QUrl>{QUrl::fromLocalFile(binFolder)});
 }
 
 TEST_F(FileSortBinTest, AnImageViewHandsItsDropToTheBin)
