@@ -11,7 +11,9 @@
 #include <QRandomGenerator>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -192,6 +194,36 @@ TEST(SafeFileMove, AcrossFileSystemsFilesAreCopiedThenRemovedAndFoldersRefused)
     ASSERT_EQ(SafeCopyItemIntoFolder(source + "/album", bin, &newPath), kNoErr);
     EXPECT_EQ(contentsOf(bin + "/album/1.jpg"), "1");
     EXPECT_EQ(contentsOf(source + "/album/1.jpg"), "1");
+}
+
+// A write that fails halfway through the copy (here the file size limit stands in for a full
+// disk) leaves no partial file in the destination and the source whole.
+TEST(SafeFileMove, ACopyThatCannotBeWrittenToTheEndLeavesNothingBehind)
+{
+    ScratchFolder here(temporaryBase());
+    ScratchFolder there(otherFileSystemAvailable() ? QByteArray("/dev/shm") : temporaryBase());
+    const QString source = here.folder("downloads");
+    const QString bin = there.folder("bin");
+    const QByteArray bytes = randomBytes(512 * 1024);
+    ASSERT_TRUE(writeFile(source + "/movie.mov", bytes));
+
+    rlimit previous {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const sighandler_t previousHandler = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = previous;
+    limited.rlim_cur = 64 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    QString newPath;
+    const Status copied = SafeCopyItemIntoFolder(source + "/movie.mov", bin, &newPath);
+    const Status moved = otherFileSystemAvailable() ? SafeMoveItemIntoFolder(source + "/movie.mov", bin, &newPath)
+                                                    : EFBIG;
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    ::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(copied, EFBIG);
+    EXPECT_EQ(moved, EFBIG);
+    EXPECT_EQ(entriesOf(bin), QStringList{});
+    EXPECT_EQ(contentsOf(source + "/movie.mov"), bytes);
 }
 
 TEST(SafeFileMove, RefusalsLeaveTheSourceWhereItWas)
