@@ -7,6 +7,7 @@
 #include "support/defaults/UserDefaults.h"
 #include "utilities/ErrorString.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileIconProvider>
@@ -15,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace {
@@ -137,6 +139,9 @@ int FileSortBin::movePathsToDropPath(const QStringList &filePaths)
     const QPointer<FileSortBin> alive(this);
     const QString destination = _fullDropPath;
     const bool copy = _copy;
+    // Copies and moves to another disk can take a while for large movies.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     int handled = 0;
     for (const QString &path : filePaths) {
         QString newPath;
