@@ -43,9 +43,10 @@ Status SafeCopyItemIntoFolder(const QString &sourcePath, const QString &destinat
 // Both paths name the same existing folder (device and inode), whatever their spelling.
 bool IsSameFolder(const QString &folder, const QString &otherFolder);
 
-// For tests: runs with the full target path right before each attempt to put an item in place,
-// after its free name has been chosen, so a test can make that name appear meanwhile. An empty
-// function removes the hook. Not for use while moves run on other threads.
+// For tests: runs with the full target path right before each attempt to put an item in place
+// (under its own name first, then under each free name chosen), so a test can make that name
+// appear meanwhile. An empty function removes the hook. Not for use while moves run on other
+// threads.
 void SetSafeFileMoveHook(std::function<void(const QString &targetPath)> hook);
 
 // For tests: makes the moves behave as on a file system without RENAME_NOREPLACE, so that the
