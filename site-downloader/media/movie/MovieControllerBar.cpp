@@ -28,14 +28,7 @@ MovieControllerBar::MovieControllerBar(QWidget *parent)
     layout->addWidget(_positionSlider, 1);
     layout->addWidget(_timeLabel);
 
-    connect(_playButton, &QToolButton::clicked, this, [this] {
-        if (!_player)
-            return;
-        if (_player->playbackState() == QMediaPlayer::PlayingState)
-            _player->pause();
-        else
-            _player->play();
-    });
+    connect(_playButton, &QToolButton::clicked, this, &MovieControllerBar::togglePlayback);
     // Seek while dragging too, so the picture follows the knob.
     connect(_positionSlider, &QSlider::sliderMoved, this, [this](int position) {
         if (_player)
@@ -63,6 +56,16 @@ void MovieControllerBar::setPlayer(QMediaPlayer *player)
     setEnabled(_player != nullptr);
     updatePlaybackState();
     updatePosition();
+}
+
+void MovieControllerBar::togglePlayback()
+{
+    if (!_player || _player->source().isEmpty())
+        return;
+    if (_player->playbackState() == QMediaPlayer::PlayingState)
+        _player->pause();
+    else
+        _player->play();
 }
 
 QString MovieControllerBar::timeText() const

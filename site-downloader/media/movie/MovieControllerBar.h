@@ -18,6 +18,8 @@ public:
     explicit MovieControllerBar(QWidget *parent = nullptr);
 
     void setPlayer(QMediaPlayer *player);
+    // Pauses a playing movie, plays any other: the play button and the space bar.
+    void togglePlayback();
     QToolButton *playButton() const { return _playButton; }
     QSlider *positionSlider() const { return _positionSlider; }
     QString timeText() const;

@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QMediaMetaData>
 #include <QPainter>
 #include <QPointer>
@@ -83,6 +84,7 @@ MovieView::MovieView(QWidget *parent)
     layout->addLayout(_pictureLayout, 1);
     layout->addWidget(_controllerBar);
     _videoWidget->setAspectRatioMode(Qt::KeepAspectRatio);
+    setFocusPolicy(Qt::ClickFocus);
     _videoWidget->setMinimumSize(0, 0);
     // Queued: Qt 6.4 emits the size change with the sink's lock held, so reading the size from
     // the slot directly would wait on that lock forever.
@@ -312,4 +314,15 @@ void MovieView::playerErrorOccurred(QMediaPlayer::Error error, const QString &er
     removeMovie();
     releasePlayer();
     emit movieFailed(path, _lastError);
+}
+
+void MovieView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && isControllerVisible() &&
+        hasMovie() && !isStillPicture()) {
+        _controllerBar->togglePlayback();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

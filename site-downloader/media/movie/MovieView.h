@@ -74,6 +74,9 @@ signals:
     // The back end gave up on a movie it had accepted; the view is empty again.
     void movieFailed(const QString &path, const QString &error);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void ensurePlayer();
     void takeVideoSize(const QSize &size);

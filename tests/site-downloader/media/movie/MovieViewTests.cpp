@@ -234,6 +234,13 @@ TEST(PlayerWindow, DroppedMovieSizesTheWindowAndPlaysAtHalfVolume)
     ASSERT_TRUE(QTest::qWaitFor([&] { return movie->isPlaying(); }, kMediaWait));
     ASSERT_TRUE(QTest::qWaitFor([&] { return movie->controllerBar()->timeText().endsWith(QStringLiteral("/ 0:02")); }, kMediaWait));
 
+    window->grab().save(QStringLiteral("QuickTimeMovieViewWindow-playing.png"));
+    // The space bar pauses and plays again.
+    QTest::keyClick(movie, Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !movie->isPlaying(); }, kMediaWait));
+    QTest::keyClick(movie, Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return movie->isPlaying(); }, kMediaWait));
+
     // A file that does not open leaves the window empty and keeps its size.
     window->fileDropped(media.randomBytes);
     EXPECT_FALSE(movie->hasMovie());
