@@ -254,19 +254,3 @@ TEST_F(MediaViewerTest, ScreenshotWithPictureAndBins)
 }
 
 } // namespace
-
-// Leaks inside the libraries behind the media view, which the leak checker of the sanitizer
-// builds would stop on: the PulseAudio context of the audio output (it fails without a sound
-// server and is never freed), the backing store Qt Multimedia's video window makes and keeps,
-// and a block a media plug-in allocates while it is loaded. Only those library frames pass.
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libpulse.so\nleak:libpulsecommon\nleak:libgstpulse\nleak:QVideoWindow\nleak:call_init\n";
-}
-
-// Those frames lie below libraries built without frame pointers, which only the slow unwinder
-// gets through.
-extern "C" const char *__asan_default_options()
-{
-    return "fast_unwind_on_malloc=0";
-}
