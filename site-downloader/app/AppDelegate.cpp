@@ -11,6 +11,8 @@
 #include "site-downloader/media/ImageBrowserWindowController.h"
 #include "site-downloader/media/movie/QuickTimeMovieViewWindowController.h"
 #include "site-downloader/media/viewer/MediaViewerWindowController.h"
+#include "site-downloader/tools/BatchURLDownloaderWindowController.h"
+#include "site-downloader/tools/IncrementalDownloaderWindowController.h"
 #include "site-downloader/update/NewVersionAvailableDialog.h"
 #include "support/UserGuide.h"
 #include "support/defaults/UserDefaults.h"
@@ -59,6 +61,14 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList &documentPaths
         }
     }
     bool toolWindowOpened = false;
+    if (UserDefaults::boolForKey(kOpenBatchURLDownloaderOnLaunchKey, kOpenToolWindowOnLaunchDefault)) {
+        createBatchURLDownloaderWindow(this);
+        toolWindowOpened = true;
+    }
+    if (UserDefaults::boolForKey(kOpenIncrementalDownloaderOnLaunchKey, kOpenToolWindowOnLaunchDefault)) {
+        createIncrementalDownloaderWindow(this);
+        toolWindowOpened = true;
+    }
     if (UserDefaults::boolForKey(kOpenMediaViewerOnLaunchKey, kOpenToolWindowOnLaunchDefault)) {
         createMediaViewerWindow(this);
         toolWindowOpened = true;
@@ -87,6 +97,16 @@ bool AppDelegate::applicationShouldOpenUntitledFile() const
 void AppDelegate::createAboutBoxWindow(QObject *sender)
 {
     CreateAboutBoxWindow(sender);
+}
+
+void AppDelegate::createBatchURLDownloaderWindow(QObject *sender)
+{
+    CreateBatchURLDownloaderWindow(sender);
+}
+
+void AppDelegate::createIncrementalDownloaderWindow(QObject *sender)
+{
+    CreateIncrementalDownloaderWindow(sender);
 }
 
 void AppDelegate::createImageBrowserWindow(QObject *sender)
@@ -195,6 +215,10 @@ void AppDelegate::installMenus(QMainWindow *window, QMenu *fileMenu, QMenu *wind
     fileMenu->insertSeparator(quitAction);
 
     windowMenu->addSeparator();
+    windowMenu->addAction(LocalizedString("kIncrementalDownloaderMenuItemTitle"), this,
+                          [this, window] { createIncrementalDownloaderWindow(window); });
+    windowMenu->addAction(LocalizedString("kBatchURLDownloaderMenuItemTitle"), this,
+                          [this, window] { createBatchURLDownloaderWindow(window); });
     windowMenu->addAction(LocalizedString("kMediaViewerMenuItemTitle"), this, [this, window] { createMediaViewerWindow(window); });
     windowMenu->addAction(LocalizedString("kImageBrowserMenuItemTitle"), this, [this, window] { createImageBrowserWindow(window); });
     windowMenu->addAction(LocalizedString("kMovieViewMenuItemTitle"), this, [this, window] { createMovieViewWindow(window); });

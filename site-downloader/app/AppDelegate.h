@@ -38,6 +38,8 @@ public:
     bool applicationShouldOpenUntitledFile() const;
 
     void createAboutBoxWindow(QObject *sender);
+    void createBatchURLDownloaderWindow(QObject *sender);
+    void createIncrementalDownloaderWindow(QObject *sender);
     void createImageBrowserWindow(QObject *sender);
     void createMediaViewerWindow(QObject *sender);
     void createMovieViewWindow(QObject *sender);

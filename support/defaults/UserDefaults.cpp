@@ -1,5 +1,6 @@
 #include "support/defaults/UserDefaults.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStringList>
 #include <memory>
@@ -169,4 +170,11 @@ bool UserDefaults::synchronize()
 {
     store().sync();
     return store().status() == QSettings::NoError;
+}
+
+bool UserDefaults::synchronizePrivately()
+{
+    if (!synchronize())
+        return false;
+    return QFile::setPermissions(store().fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

@@ -44,4 +44,8 @@ public:
 
     // Writes the store to disk; false when that failed.
     static bool synchronize();
+    // Writes the store and makes its file readable and writable by the user alone, for settings
+    // that hold a password. Later writes keep the mode, because the store replaces its file with
+    // one that has the old file's permissions. False when either step failed.
+    static bool synchronizePrivately();
 };

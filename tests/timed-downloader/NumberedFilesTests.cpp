@@ -1,3 +1,4 @@
+#include "platform/TextIntegerValue.h"
 #include "tests/timed-downloader/PendrillTestSupport.h"
 #include "timed-downloader/document/JobSettings.h"
 #include "timed-downloader/document/NumberedFiles.h"

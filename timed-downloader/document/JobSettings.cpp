@@ -1,5 +1,7 @@
 #include "timed-downloader/document/JobSettings.h"
 
+#include "platform/TextIntegerValue.h"
+
 #include <QCoreApplication>
 #include <limits>
 
@@ -21,29 +23,6 @@ bool CheckJobSettingsValues(const QVariantMap &values, QString *problem)
         }
     }
     return true;
-}
-
-int32_t IntegerValueOfText(const QString &text)
-{
-    qsizetype index = 0;
-    while (index < text.size() && text.at(index).isSpace())
-        ++index;
-    bool negative = false;
-    if (index < text.size() && (text.at(index) == QLatin1Char('-') || text.at(index) == QLatin1Char('+'))) {
-        negative = text.at(index) == QLatin1Char('-');
-        ++index;
-    }
-    int64_t value = 0;
-    constexpr int64_t kLimit = int64_t(std::numeric_limits<int32_t>::max()) + 1;
-    for (; index < text.size(); ++index) {
-        const QChar character = text.at(index);
-        if (character < QLatin1Char('0') || character > QLatin1Char('9'))
-            break;
-        value = std::min(value * 10 + (character.unicode() - '0'), kLimit);
-    }
-    if (negative)
-        return int32_t(std::max(-value, int64_t(std::numeric_limits<int32_t>::min())));
-    return int32_t(std::min(value, int64_t(std::numeric_limits<int32_t>::max())));
 }
 
 uint8_t LeadingZeroCountOfText(const QString &text)

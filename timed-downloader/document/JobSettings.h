@@ -21,10 +21,6 @@ const QStringList &JobSettingsKeys();
 // are ignored; missing keys are fine (older files leave those fields as they are).
 bool CheckJobSettingsValues(const QVariantMap &values, QString *problem);
 
-// The integer a field's text reads as: leading blanks, an optional sign, then digits up to the
-// first other character; 0 when there are none, clamped to the 32-bit range.
-int32_t IntegerValueOfText(const QString &text);
-
 // The counter's minimum digit count as the job uses it: the typed value modulo 256.
 uint8_t LeadingZeroCountOfText(const QString &text);
 

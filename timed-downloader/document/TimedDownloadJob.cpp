@@ -1,6 +1,7 @@
 #include "timed-downloader/document/TimedDownloadJob.h"
 
 #include "platform/LocalizedString.h"
+#include "platform/TextIntegerValue.h"
 #include "timed-downloader/document/NumberedFiles.h"
 
 #include <QDebug>

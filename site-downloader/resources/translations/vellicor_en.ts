@@ -771,5 +771,101 @@
         <source>Bin %1</source>
         <translation>Bin %1</translation>
     </message>
+    <message id="kIncrementalDownloaderWindowTitle">
+        <source>Incremental Downloader</source>
+        <translation>Incremental Downloader</translation>
+    </message>
+    <message id="kBatchURLDownloaderWindowTitle">
+        <source>Batch URL Downloader</source>
+        <translation>Batch URL Downloader</translation>
+    </message>
+    <message id="kIncrementalDownloaderAddressPatternLabel">
+        <source>Address pattern:</source>
+        <translation>Address pattern:</translation>
+    </message>
+    <message id="kIncrementalDownloaderAddressPatternPlaceholder">
+        <source>example.com/photos/img\d.jpg — \d stands for the number</source>
+        <translation>example.com/photos/img\d.jpg — \d stands for the number</translation>
+    </message>
+    <message id="kIncrementalDownloaderMinimumDigitsLabel">
+        <source>Minimum digits:</source>
+        <translation>Minimum digits:</translation>
+    </message>
+    <message id="kIncrementalDownloaderStartNumberLabel">
+        <source>From:</source>
+        <translation>From:</translation>
+    </message>
+    <message id="kIncrementalDownloaderEndNumberLabel">
+        <source>To:</source>
+        <translation>To:</translation>
+    </message>
+    <message id="kBatchURLDownloaderListFileLabel">
+        <source>Address list file:</source>
+        <translation>Address list file:</translation>
+    </message>
+    <message id="kDownloadToolOutputFolderLabel">
+        <source>Save into folder:</source>
+        <translation>Save into folder:</translation>
+    </message>
+    <message id="kDownloadToolChooseButtonTitle">
+        <source>Choose…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message id="kDownloadToolUseAuthenticationTitle">
+        <source>Log in with a user name and password</source>
+        <translation>Log in with a user name and password</translation>
+    </message>
+    <message id="kDownloadToolUsernameLabel">
+        <source>User name:</source>
+        <translation>User name:</translation>
+    </message>
+    <message id="kDownloadToolPasswordLabel">
+        <source>Password:</source>
+        <translation>Password:</translation>
+    </message>
+    <message id="kDownloadToolShowInImageBrowserTitle">
+        <source>Show downloaded pictures in an image browser</source>
+        <translation>Show downloaded pictures in an image browser</translation>
+    </message>
+    <message id="kDownloadToolStatusLabel">
+        <source>Status:</source>
+        <translation>Status:</translation>
+    </message>
+    <message id="kRetrievingURLMessage">
+        <source>Retrieving %1</source>
+        <translation>Retrieving %1</translation>
+    </message>
+    <message id="kDownloadStatusMessageKey">
+        <source>%1 of %2 done, %3 failed</source>
+        <translation>%1 of %2 done, %3 failed</translation>
+    </message>
+    <message id="kStoppedMessage">
+        <source>Stopped.</source>
+        <translation>Stopped.</translation>
+    </message>
+    <message id="kDownloadSuccessMessage">
+        <source>All downloads are done.</source>
+        <translation>All downloads are done.</translation>
+    </message>
+    <message id="kFileProcessingFailedKey">
+        <source>Cannot start: check the fields marked in red, or see the event log.</source>
+        <translation>Cannot start: check the fields marked in red, or see the event log.</translation>
+    </message>
+    <message id="kDownloadErrorForURLMessageKey">
+        <source>Download failed with status %1: %2</source>
+        <translation>Download failed with status %1: %2</translation>
+    </message>
+    <message id="kDownloadErrorInvalidURLMessageKey">
+        <source>Download failed with status %1, without an answer from a server.</source>
+        <translation>Download failed with status %1, without an answer from a server.</translation>
+    </message>
+    <message id="kCannotReadSourceFileKey">
+        <source>The address list file cannot be read. Check that it exists and that you may read it.</source>
+        <translation>The address list file cannot be read. Check that it exists and that you may read it.</translation>
+    </message>
+    <message id="kBatchURLDownloaderLineFailedMessageKey">
+        <source>The batch download stopped at line %1 (status %2): "%3" is not an address that can be fetched. Correct the line or remove it, then start again.</source>
+        <translation>The batch download stopped at line %1 (status %2): "%3" is not an address that can be fetched. Correct the line or remove it, then start again.</translation>
+    </message>
 </context>
 </TS>

@@ -13,6 +13,8 @@
 #include "site-downloader/media/ImageBrowserWindowController.h"
 #include "site-downloader/media/movie/QuickTimeMovieViewWindowController.h"
 #include "site-downloader/media/viewer/MediaViewerWindowController.h"
+#include "site-downloader/tools/BatchURLDownloaderWindowController.h"
+#include "site-downloader/tools/IncrementalDownloaderWindowController.h"
 #include "support/defaults/UserDefaults.h"
 #include "support/document/Document.h"
 #include "tests/fixtures/NginxServer.h"
@@ -278,11 +280,15 @@ TEST_F(Shell, LaunchOpensWhatThePreferencesAsk)
     UserDefaults::setBool(false, kOpenNewDocumentOnLaunchKey);
     UserDefaults::setBool(true, kOpenImageBrowserOnLaunchKey);
     UserDefaults::setBool(true, kOpenMediaViewerOnLaunchKey);
+    UserDefaults::setBool(true, kOpenIncrementalDownloaderOnLaunchKey);
+    UserDefaults::setBool(true, kOpenBatchURLDownloaderOnLaunchKey);
     UserDefaults::setBool(true, kOpenEventLogOnErrorsKey);
     delegate = launch();
     EXPECT_TRUE(delegate->application().documentController().documents().empty());
     EXPECT_EQ(countTopLevel<ImageBrowserWindowController>(), 1);
     EXPECT_EQ(countTopLevel<MediaViewerWindowController>(), 1);
+    EXPECT_EQ(countTopLevel<IncrementalDownloaderWindowController>(), 1);
+    EXPECT_EQ(countTopLevel<BatchURLDownloaderWindowController>(), 1);
     EXPECT_NE(GetGlobalEventLog()->options() & EventLogWindowController::kBringForwardOnEntryOption, 0u);
     GetGlobalEventLog()->setOptions(0);
     delegate.reset();
@@ -291,6 +297,8 @@ TEST_F(Shell, LaunchOpensWhatThePreferencesAsk)
     // Nothing at all to show: a document after all, so the program can be used and quit.
     UserDefaults::setBool(false, kOpenImageBrowserOnLaunchKey);
     UserDefaults::setBool(false, kOpenMediaViewerOnLaunchKey);
+    UserDefaults::setBool(false, kOpenIncrementalDownloaderOnLaunchKey);
+    UserDefaults::setBool(false, kOpenBatchURLDownloaderOnLaunchKey);
     delegate = launch();
     EXPECT_EQ(delegate->application().documentController().documents().size(), 1u);
 }
@@ -334,6 +342,8 @@ TEST_F(Shell, ToolWindowCommandsOpenANewWindowEachTime)
         action->trigger();
         EXPECT_EQ(count(), 2) << titleKey;
     };
+    checkOpens("kIncrementalDownloaderMenuItemTitle", countTopLevel<IncrementalDownloaderWindowController>);
+    checkOpens("kBatchURLDownloaderMenuItemTitle", countTopLevel<BatchURLDownloaderWindowController>);
     checkOpens("kImageBrowserMenuItemTitle", countTopLevel<ImageBrowserWindowController>);
     checkOpens("kMediaViewerMenuItemTitle", countTopLevel<MediaViewerWindowController>);
     checkOpens("kMovieViewMenuItemTitle", countTopLevel<QuickTimeMovieViewWindowController>);

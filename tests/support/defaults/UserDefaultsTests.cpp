@@ -3,6 +3,7 @@
 #include "tests/fixtures/QtPrinters.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSettings>
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -78,5 +79,23 @@ TEST_F(UserDefaultsTest, ListsKeepTheirShapeOnDiskWhateverTheirLength)
     EXPECT_FALSE(UserDefaults::stringForKey(kKey).has_value());
 }
 
+// A settings file that holds a password must stay the user's alone, also after later writes
+// replace the file.
+TEST_F(UserDefaultsTest, PrivateSettingsStayPrivateAcrossLaterWrites)
+{
+    UserDefaults::setObject(QStringLiteral("secret"), kKey);
+    ASSERT_TRUE(UserDefaults::synchronizePrivately());
+    const QString path = QSettings().fileName();
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const QFileDevice::Permissions anyoneElse = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+        | QFileDevice::ReadOther | QFileDevice::WriteOther;
+    EXPECT_EQ(QFile::permissions(path) & anyoneElse, QFileDevice::Permissions());
+    EXPECT_EQ(QFile::permissions(path) & ownerOnly, ownerOnly);
+
+    UserDefaults::setObject(QStringLiteral("another secret"), kKey);
+    ASSERT_TRUE(UserDefaults::synchronize());
+    EXPECT_EQ(QFile::permissions(path) & anyoneElse, QFileDevice::Permissions());
+    EXPECT_EQ(valueOnDisk(kKey).toString(), QStringLiteral("another secret"));
+}
 
 } // namespace

@@ -1,0 +1,198 @@
+#include "site-downloader/tools/IncrementalDownloaderWindowController.h"
+
+#include "platform/FileReference.h"
+#include "platform/LocalizedString.h"
+#include "platform/TextIntegerValue.h"
+#include "site-downloader/eventlog/EventLog.h"
+#include "site-downloader/tools/IncrementalAddressPattern.h"
+#include "support/controls/ShowHideAddition.h"
+#include "ui_IncrementalDownloaderWindowController.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+IncrementalDownloaderWindowController::IncrementalDownloaderWindowController(QWidget *parent)
+    : DownloadToolWindowController(kIncrementalDownloaderWindowControllerKey, parent),
+      _ui(std::make_unique<Ui::IncrementalDownloaderWindowController>())
+{
+    _ui->setupUi(this);
+    setObjectName(kIncrementalDownloaderWindowControllerKey);
+    setSharedControls({_ui->_buttonStart, _ui->_textFieldStatus, _ui->_textFieldStatusLabel, _ui->_textFieldNumberStatus,
+                       _ui->_progressIndicator, _ui->_checkBoxUseAuthentication, _ui->_textFieldUsername,
+                       _ui->_textFieldPassword, _ui->_checkBoxCreateImageBrowser, _ui->_textFieldOutputFolderPath,
+                       _ui->_buttonChangeTargetFolder, _ui->_labelOutputFolderPath, _ui->_labelUsername,
+                       _ui->_labelPassword});
+    _individualFileProgress = std::make_unique<ProgressBarIndicator>(_ui->_individualFileProgressIndicator);
+    localizeInterface();
+    connect(_ui->_buttonStart, &QPushButton::clicked, this, [this] { processButtonClicked(_ui->_buttonStart); });
+    connect(_ui->_buttonChangeTargetFolder, &QPushButton::clicked, this,
+            [this] { changeTargetFolderButtonClicked(_ui->_buttonChangeTargetFolder); });
+    awakeFromNib();
+}
+
+IncrementalDownloaderWindowController::~IncrementalDownloaderWindowController() = default;
+
+IncrementalDownloaderWindowController *CreateIncrementalDownloaderWindow(QObject *)
+{
+    auto *controller = new IncrementalDownloaderWindowController;
+    controller->setAttribute(Qt::WA_DeleteOnClose);
+    controller->show();
+    controller->raise();
+    controller->activateWindow();
+    return controller;
+}
+
+void IncrementalDownloaderWindowController::localizeInterface()
+{
+    setWindowTitle(LocalizedString("kIncrementalDownloaderWindowTitle"));
+    _ui->_labelBaseURL->setText(LocalizedString("kIncrementalDownloaderAddressPatternLabel"));
+    _ui->_textFieldBaseURL->setPlaceholderText(LocalizedString("kIncrementalDownloaderAddressPatternPlaceholder"));
+    _ui->_labelMinimumDigits->setText(LocalizedString("kIncrementalDownloaderMinimumDigitsLabel"));
+    _ui->_labelStartNumber->setText(LocalizedString("kIncrementalDownloaderStartNumberLabel"));
+    _ui->_labelEndNumber->setText(LocalizedString("kIncrementalDownloaderEndNumberLabel"));
+    _ui->_labelBaseURL->setBuddy(_ui->_textFieldBaseURL);
+    _ui->_labelMinimumDigits->setBuddy(_ui->_textFieldMinimumDigits);
+    _ui->_labelStartNumber->setBuddy(_ui->_textFieldStartNumber);
+    _ui->_labelEndNumber->setBuddy(_ui->_textFieldEndNumber);
+}
+
+void IncrementalDownloaderWindowController::awakeFromNib()
+{
+    registerAutoSaveControls({{_ui->_textFieldBaseURL, "_textFieldBaseURL"},
+                              {_ui->_checkBoxCreateImageBrowser, "_checkBoxCreateImageBrowser"},
+                              {_ui->_textFieldOutputFolderPath, "_textFieldOutputFolderPath"},
+                              {_ui->_textFieldMinimumDigits, "_textFieldMinimumDigits"},
+                              {_ui->_textFieldStartNumber, "_textFieldStartNumber"},
+                              {_ui->_textFieldEndNumber, "_textFieldEndNumber"},
+                              {_ui->_checkBoxUseAuthentication, "_checkBoxUseAuthentication"},
+                              {_ui->_textFieldUsername, "_textFieldUsername"},
+                              {_ui->_textFieldPassword, "_textFieldPassword"}});
+    ShowHideAddition::hide(_ui->_textFieldStatusLabel);
+    ShowHideAddition::hide(_ui->_progressIndicator);
+    authenticationStateChanged(_ui->_checkBoxUseAuthentication);
+}
+
+int32_t IncrementalDownloaderWindowController::startNumber() const
+{
+    return IntegerValueOfText(_ui->_textFieldStartNumber->text());
+}
+
+int32_t IncrementalDownloaderWindowController::endNumber() const
+{
+    return IntegerValueOfText(_ui->_textFieldEndNumber->text());
+}
+
+int32_t IncrementalDownloaderWindowController::minimumDigits() const
+{
+    return IntegerValueOfText(_ui->_textFieldMinimumDigits->text());
+}
+
+bool IncrementalDownloaderWindowController::checkToolSetup()
+{
+    for (QLineEdit *field : {_ui->_textFieldMinimumDigits, _ui->_textFieldStartNumber, _ui->_textFieldEndNumber,
+                             _ui->_textFieldOutputFolderPath})
+        setFieldMarked(field, false);
+    bool usable = true;
+    const auto mark = [&usable](QLineEdit *field) {
+        setFieldMarked(field, true);
+        usable = false;
+    };
+    if (minimumDigits() <= 0 || minimumDigits() > kMaximumIncrementalDigits)
+        mark(_ui->_textFieldMinimumDigits);
+    if (startNumber() < 0)
+        mark(_ui->_textFieldStartNumber);
+    if (endNumber() <= 0)
+        mark(_ui->_textFieldEndNumber);
+    if (startNumber() > endNumber()) {
+        mark(_ui->_textFieldStartNumber);
+        mark(_ui->_textFieldEndNumber);
+    }
+    if (!QFileInfo(stringByExpandingTildeInPath(_ui->_textFieldOutputFolderPath->text())).isDir())
+        mark(_ui->_textFieldOutputFolderPath);
+    return usable;
+}
+
+void IncrementalDownloaderWindowController::changeTargetFolderButtonClicked(QObject *)
+{
+    chooseIntoField(_ui->_textFieldOutputFolderPath, true, [this] { checkToolSetup(); });
+}
+
+void IncrementalDownloaderWindowController::processButtonClicked(QObject *)
+{
+    if (internetFileDownload() && internetFileDownload()->isBusy()) {
+        stopDownload();
+        return;
+    }
+    _finalOutputDirectory.clear();
+    _originalURL.clear();
+    _total = 0;
+    _errors = 0;
+    _currentIndex = startNumber();
+    if (!checkToolSetup()) {
+        setStatus(LocalizedString("kFileProcessingFailedKey"));
+        _ui->_buttonStart->setEnabled(true);
+        _ui->_buttonStart->setText(LocalizedString("kStartButtonTitle"));
+        return;
+    }
+    showRunIndicators(false);
+    _originalURL = _ui->_textFieldBaseURL->text();
+    const QString outputFolder = stringByExpandingTildeInPath(_ui->_textFieldOutputFolderPath->text());
+    const QString subfolder = IncrementalSubfolderName(_originalURL);
+    _finalOutputDirectory = subfolder.isEmpty() ? outputFolder : QDir(outputFolder).filePath(subfolder);
+    // A folder that cannot be made shows up as failed writes, address by address.
+    QDir().mkdir(_finalOutputDirectory);
+    startNextDownload();
+}
+
+void IncrementalDownloaderWindowController::startNextDownload()
+{
+    releaseDownload();
+    for (;;) {
+        if (_currentIndex > endNumber()) {
+            setStatus(LocalizedString("kDownloadSuccessMessage"));
+            adjustUIForProcessingStop(true);
+            return;
+        }
+        if (!_originalURL.isEmpty())
+            break;
+        ++_currentIndex;
+    }
+    const std::optional<QString> address = IncrementalAddress(_originalURL, _currentIndex, minimumDigits());
+    if (!address) {
+        AddErrorLogEntry(nullptr, QStringLiteral("[IncrementalDownloader] no \\d in the input string!"));
+        failRun();
+        return;
+    }
+    if (startDownload(*address, _individualFileProgress.get()) != kNoErr) {
+        failRun();
+        return;
+    }
+    _ui->_buttonStart->setText(LocalizedString("kStopButtonTitle"));
+    setStatus(LocalizedString("kRetrievingURLMessage").arg(*address));
+}
+
+void IncrementalDownloaderWindowController::failRun()
+{
+    setStatus(LocalizedString("kFileProcessingFailedKey"));
+    releaseDownload();
+    adjustUIForProcessingStop(true);
+}
+
+void IncrementalDownloaderWindowController::internetFileDownloadComplete(
+    InternetFileDownload *download, Status status, const std::shared_ptr<InternetFileDownloadResponse> &response)
+{
+    const int64_t rangeSize = int64_t(endNumber()) - startNumber() + 1;
+    if (status == kCanceledErr) {
+        download->setDelegate(nullptr);
+        setCountLine(_total, rangeSize, _errors);
+        setStatus(LocalizedString("kStoppedMessage"));
+        adjustUIForProcessingStop(true);
+        return;
+    }
+    ++_currentIndex;
+    ++_total;
+    if (finishCompletedDownload(status, response, _finalOutputDirectory) != kNoErr)
+        ++_errors;
+    setCountLine(_total, rangeSize, _errors);
+    startNextDownload();
+}
