@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs both programs into a temporary prefix and starts the installed copies on a virtual
-# display, each with a document, as the desktop does when a document is double-clicked.
+# Builds the Debian package of both programs, unpacks it into a temporary root and starts the
+# packaged copies on a virtual display, each with a document, as the desktop does when a document
+# is double-clicked.
 #   InstalledPrograms.sh BUILD_DIR SCREENSHOT_DIR
 set -euo pipefail
 build_dir=$1
@@ -16,8 +17,14 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-prefix=$work/prefix
-cmake --install "$build_dir" --prefix "$prefix" >/dev/null
+package_dir=$work/package
+cpack -G DEB -B "$package_dir" --config "$build_dir/CPackConfig.cmake" >"$work/cpack.log" 2>&1 \
+  || { cat "$work/cpack.log" >&2; fail "cpack could not build the package"; }
+package=$(find "$package_dir" -maxdepth 1 -name '*.deb' | head -n 1)
+[[ -n "$package" ]] || fail "cpack made no .deb"
+dpkg-deb --field "$package" Depends | grep -qw wget || fail "the package does not depend on wget"
+dpkg-deb -x "$package" "$work/root"
+prefix=$work/root/usr
 for file in bin/vellicor bin/pendrill share/vellicor/UserGuide/UserGuide.html share/pendrill/UserGuide/UserGuide.html \
             share/applications/vellicor.desktop share/applications/pendrill.desktop \
             share/mime/packages/vellicor-documents.xml share/icons/hicolor/scalable/apps/vellicor.svg; do
