@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QUrl>
+#include <utility>
 
 using namespace ApplicationDefaults;
 
@@ -60,22 +61,20 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList &documentPaths
             initiateProductUpdateCheck();
         }
     }
+    // The tool windows the preferences ask for, in this order.
+    using WindowCommand = void (AppDelegate::*)(QObject *);
+    const std::pair<const QString &, WindowCommand> launchWindows[] = {
+        {kOpenBatchURLDownloaderOnLaunchKey, &AppDelegate::createBatchURLDownloaderWindow},
+        {kOpenIncrementalDownloaderOnLaunchKey, &AppDelegate::createIncrementalDownloaderWindow},
+        {kOpenMediaViewerOnLaunchKey, &AppDelegate::createMediaViewerWindow},
+        {kOpenImageBrowserOnLaunchKey, &AppDelegate::createImageBrowserWindow},
+    };
     bool toolWindowOpened = false;
-    if (UserDefaults::boolForKey(kOpenBatchURLDownloaderOnLaunchKey, kOpenToolWindowOnLaunchDefault)) {
-        createBatchURLDownloaderWindow(this);
-        toolWindowOpened = true;
-    }
-    if (UserDefaults::boolForKey(kOpenIncrementalDownloaderOnLaunchKey, kOpenToolWindowOnLaunchDefault)) {
-        createIncrementalDownloaderWindow(this);
-        toolWindowOpened = true;
-    }
-    if (UserDefaults::boolForKey(kOpenMediaViewerOnLaunchKey, kOpenToolWindowOnLaunchDefault)) {
-        createMediaViewerWindow(this);
-        toolWindowOpened = true;
-    }
-    if (UserDefaults::boolForKey(kOpenImageBrowserOnLaunchKey, kOpenToolWindowOnLaunchDefault)) {
-        createImageBrowserWindow(this);
-        toolWindowOpened = true;
+    for (const auto &[key, create] : launchWindows) {
+        if (UserDefaults::boolForKey(key, kOpenToolWindowOnLaunchDefault)) {
+            (this->*create)(this);
+            toolWindowOpened = true;
+        }
     }
     if (EventLogWindowController *log = GetGlobalEventLog())
         if (UserDefaults::boolForKey(kOpenEventLogOnErrorsKey, kOpenEventLogOnErrorsDefault))

@@ -5,6 +5,7 @@
 #include "site-downloader/eventlog/EventLog.h"
 #include "site-downloader/tools/BatchURLList.h"
 #include "site-downloader/tools/DownloadToolFiles.h"
+#include "support/OwnedWindow.h"
 #include "support/controls/ShowHideAddition.h"
 #include "ui_BatchURLDownloaderWindowController.h"
 
@@ -27,11 +28,7 @@ BatchURLDownloaderWindowController::BatchURLDownloaderWindowController(QWidget *
 {
     _ui->setupUi(this);
     setObjectName(kBatchURLDownloaderWindowControllerKey);
-    setSharedControls({_ui->_buttonStart, _ui->_textFieldStatus, _ui->_textFieldStatusLabel, _ui->_textFieldNumberStatus,
-                       _ui->_progressIndicator, _ui->_checkBoxUseAuthentication, _ui->_textFieldUsername,
-                       _ui->_textFieldPassword, _ui->_checkBoxCreateImageBrowser, _ui->_textFieldOutputFolderPath,
-                       _ui->_buttonChangeTargetFolder, _ui->_labelOutputFolderPath, _ui->_labelUsername,
-                       _ui->_labelPassword});
+    setSharedControls(sharedControlsOf(*_ui));
     localizeInterface();
     connect(_ui->_buttonStart, &QPushButton::clicked, this, [this] { processButtonClicked(_ui->_buttonStart); });
     connect(_ui->_buttonChangeURLListFile, &QPushButton::clicked, this,
@@ -46,10 +43,7 @@ BatchURLDownloaderWindowController::~BatchURLDownloaderWindowController() = defa
 BatchURLDownloaderWindowController *CreateBatchURLDownloaderWindow(QObject *)
 {
     auto *controller = new BatchURLDownloaderWindowController;
-    controller->setAttribute(Qt::WA_DeleteOnClose);
-    controller->show();
-    controller->raise();
-    controller->activateWindow();
+    ShowOwnedWindow(controller);
     return controller;
 }
 
@@ -110,25 +104,20 @@ void BatchURLDownloaderWindowController::processButtonClicked(QObject *)
     _totalURLs = 0;
     _errors = 0;
     _currentURLIndex = 0;
-    const auto refuse = [this] {
-        setStatus(LocalizedString("kFileProcessingFailedKey"));
-        _ui->_buttonStart->setEnabled(true);
-        _ui->_buttonStart->setText(LocalizedString("kStartButtonTitle"));
-    };
     if (!checkToolSetup()) {
-        refuse();
+        refuseStart();
         return;
     }
     const Status read = ReadBatchURLListFile(stringByExpandingTildeInPath(_ui->_textFieldURLListFile->text()), &_URLs);
     if (read == kReadErr) {
         AddErrorLogEntry(nullptr, LocalizedString("kCannotReadSourceFileKey"));
-        refuse();
+        refuseStart();
         return;
     }
     if (read != kNoErr || _URLs.isEmpty()) {
         _URLs.clear();
         AddErrorLogEntry(nullptr, kNoURLsInSourceFileText);
-        refuse();
+        refuseStart();
         return;
     }
     // A list longer than the counters can hold is taken as far as they reach.
@@ -163,13 +152,6 @@ void BatchURLDownloaderWindowController::startNextDownload()
         return;
     }
     setStatus(LocalizedString("kRetrievingURLMessage").arg(address));
-}
-
-void BatchURLDownloaderWindowController::failRun()
-{
-    setStatus(LocalizedString("kFileProcessingFailedKey"));
-    releaseDownload();
-    adjustUIForProcessingStop(true);
 }
 
 void BatchURLDownloaderWindowController::internetFileDownloadComplete(

@@ -43,7 +43,6 @@ public:
 private:
     void awakeFromNib();
     void localizeInterface();
-    void failRun();
     QString outputFolder() const;
 
     std::unique_ptr<Ui::BatchURLDownloaderWindowController> _ui;

@@ -112,6 +112,20 @@ void DownloadToolWindowController::adjustUIForProcessingStop(bool)
     _controls.buttonStart->setEnabled(true);
 }
 
+void DownloadToolWindowController::refuseStart()
+{
+    setStatus(LocalizedString("kFileProcessingFailedKey"));
+    _controls.buttonStart->setEnabled(true);
+    _controls.buttonStart->setText(LocalizedString("kStartButtonTitle"));
+}
+
+void DownloadToolWindowController::failRun()
+{
+    setStatus(LocalizedString("kFileProcessingFailedKey"));
+    releaseDownload();
+    adjustUIForProcessingStop(true);
+}
+
 void DownloadToolWindowController::setStatus(const QString &text)
 {
     _controls.textFieldStatus->setText(text);

@@ -67,6 +67,16 @@ protected:
         QLabel *labelPassword = nullptr;
     };
 
+    // The shared controls of an interface file that gives them their usual names.
+    template <typename Ui>
+    static SharedControls sharedControlsOf(Ui &ui)
+    {
+        return {ui._buttonStart, ui._textFieldStatus, ui._textFieldStatusLabel, ui._textFieldNumberStatus,
+                ui._progressIndicator, ui._checkBoxUseAuthentication, ui._textFieldUsername, ui._textFieldPassword,
+                ui._checkBoxCreateImageBrowser, ui._textFieldOutputFolderPath, ui._buttonChangeTargetFolder,
+                ui._labelOutputFolderPath, ui._labelUsername, ui._labelPassword};
+    }
+
     DownloadToolWindowController(const QString &autoSaveName, QWidget *parent);
     // Connects the shared controls and their texts; called once the interface file is loaded.
     void setSharedControls(const SharedControls &controls);
@@ -85,6 +95,10 @@ protected:
     // run as a stop.
     void stopDownload();
     void adjustUIForProcessingStop(bool stopped);
+    // A run that cannot start: the fields say why, the button stays ready.
+    void refuseStart();
+    // A run that cannot go on: the download is let go and the window is ready again.
+    void failRun();
     void setStatus(const QString &text);
     void setCountLine(int64_t done, int64_t total, int64_t errors);
     void showRunIndicators(bool withCountLine);

@@ -5,6 +5,7 @@
 #include "platform/TextIntegerValue.h"
 #include "site-downloader/eventlog/EventLog.h"
 #include "site-downloader/tools/IncrementalAddressPattern.h"
+#include "support/OwnedWindow.h"
 #include "support/controls/ShowHideAddition.h"
 #include "ui_IncrementalDownloaderWindowController.h"
 
@@ -17,11 +18,7 @@ IncrementalDownloaderWindowController::IncrementalDownloaderWindowController(QWi
 {
     _ui->setupUi(this);
     setObjectName(kIncrementalDownloaderWindowControllerKey);
-    setSharedControls({_ui->_buttonStart, _ui->_textFieldStatus, _ui->_textFieldStatusLabel, _ui->_textFieldNumberStatus,
-                       _ui->_progressIndicator, _ui->_checkBoxUseAuthentication, _ui->_textFieldUsername,
-                       _ui->_textFieldPassword, _ui->_checkBoxCreateImageBrowser, _ui->_textFieldOutputFolderPath,
-                       _ui->_buttonChangeTargetFolder, _ui->_labelOutputFolderPath, _ui->_labelUsername,
-                       _ui->_labelPassword});
+    setSharedControls(sharedControlsOf(*_ui));
     _individualFileProgress = std::make_unique<ProgressBarIndicator>(_ui->_individualFileProgressIndicator);
     localizeInterface();
     connect(_ui->_buttonStart, &QPushButton::clicked, this, [this] { processButtonClicked(_ui->_buttonStart); });
@@ -35,10 +32,7 @@ IncrementalDownloaderWindowController::~IncrementalDownloaderWindowController() 
 IncrementalDownloaderWindowController *CreateIncrementalDownloaderWindow(QObject *)
 {
     auto *controller = new IncrementalDownloaderWindowController;
-    controller->setAttribute(Qt::WA_DeleteOnClose);
-    controller->show();
-    controller->raise();
-    controller->activateWindow();
+    ShowOwnedWindow(controller);
     return controller;
 }
 
@@ -129,9 +123,7 @@ void IncrementalDownloaderWindowController::processButtonClicked(QObject *)
     _errors = 0;
     _currentIndex = startNumber();
     if (!checkToolSetup()) {
-        setStatus(LocalizedString("kFileProcessingFailedKey"));
-        _ui->_buttonStart->setEnabled(true);
-        _ui->_buttonStart->setText(LocalizedString("kStartButtonTitle"));
+        refuseStart();
         return;
     }
     showRunIndicators(false);
@@ -169,13 +161,6 @@ void IncrementalDownloaderWindowController::startNextDownload()
     }
     _ui->_buttonStart->setText(LocalizedString("kStopButtonTitle"));
     setStatus(LocalizedString("kRetrievingURLMessage").arg(*address));
-}
-
-void IncrementalDownloaderWindowController::failRun()
-{
-    setStatus(LocalizedString("kFileProcessingFailedKey"));
-    releaseDownload();
-    adjustUIForProcessingStop(true);
 }
 
 void IncrementalDownloaderWindowController::internetFileDownloadComplete(

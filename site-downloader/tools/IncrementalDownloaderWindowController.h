@@ -42,7 +42,6 @@ public:
 private:
     void awakeFromNib();
     void localizeInterface();
-    void failRun();
     int32_t startNumber() const;
     int32_t endNumber() const;
     int32_t minimumDigits() const;

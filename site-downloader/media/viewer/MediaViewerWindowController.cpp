@@ -5,10 +5,11 @@
 #include "platform/Trash.h"
 #include "site-downloader/eventlog/EventLog.h"
 #include "site-downloader/media/movie/SuperDuperMultimediaView.h"
+#include "support/OwnedWindow.h"
 #include "support/defaults/UserDefaults.h"
+#include "utilities/NumberText.h"
 #include "ui_MediaViewerRemoveFilesPanel.h"
 #include "ui_MediaViewerWindowController.h"
-#include "utilities/NumberText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -69,10 +70,7 @@ MediaViewerWindowController::~MediaViewerWindowController()
 MediaViewerWindowController *CreateMediaViewerWindow(QObject *)
 {
     auto *controller = new MediaViewerWindowController;
-    controller->setAttribute(Qt::WA_DeleteOnClose);
-    controller->show();
-    controller->raise();
-    controller->activateWindow();
+    ShowOwnedWindow(controller);
     return controller;
 }
 

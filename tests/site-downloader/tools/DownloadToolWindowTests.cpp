@@ -123,12 +123,14 @@ bool waitForIdle(Controller *controller, int milliseconds = 20000)
     return QTest::qWaitFor([controller] { return !controller->internetFileDownload(); }, milliseconds);
 }
 
-class IncrementalDownloader : public testing::Test
+// A tool window of the kind under test, opened for each test and closed after it.
+template <typename Controller, Controller *(*create)(QObject *)>
+class ToolWindowTest : public testing::Test
 {
 protected:
     void SetUp() override
     {
-        _window = CreateIncrementalDownloaderWindow(nullptr);
+        _window = create(nullptr);
         ASSERT_NE(_window, nullptr);
     }
     void TearDown() override
@@ -137,6 +139,21 @@ protected:
             _window->close();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+    QLineEdit *edit(const char *name) { return ControlNamed<QLineEdit>(_window, name); }
+    QLabel *label(const char *name) { return ControlNamed<QLabel>(_window, name); }
+    QAbstractButton *checkBox(const char *name) { return ControlNamed<QAbstractButton>(_window, name); }
+    QPushButton *button(const char *name) { return ControlNamed<QPushButton>(_window, name); }
+    QString status() { return label("_textFieldStatus")->text(); }
+    QString countLine() { return label("_textFieldNumberStatus")->text(); }
+
+    QPointer<Controller> _window;
+    QTemporaryDir _output;
+};
+
+class IncrementalDownloader
+    : public ToolWindowTest<IncrementalDownloaderWindowController, CreateIncrementalDownloaderWindow>
+{
+protected:
     void fill(const QString &pattern, const QString &digits, const QString &start, const QString &end)
     {
         edit("_textFieldBaseURL")->setText(pattern);
@@ -145,15 +162,6 @@ protected:
         edit("_textFieldEndNumber")->setText(end);
         edit("_textFieldOutputFolderPath")->setText(_output.path());
     }
-    QLineEdit *edit(const char *name) { return ControlNamed<QLineEdit>(_window, name); }
-    QLabel *label(const char *name) { return ControlNamed<QLabel>(_window, name); }
-    QAbstractButton *checkBox(const char *name) { return ControlNamed<QAbstractButton>(_window, name); }
-    QPushButton *button(const char *name) { return ControlNamed<QPushButton>(_window, name); }
-    QString status() { return label("_textFieldStatus")->text(); }
-    QString countLine() { return label("_textFieldNumberStatus")->text(); }
-
-    QPointer<IncrementalDownloaderWindowController> _window;
-    QTemporaryDir _output;
 };
 
 TEST_F(IncrementalDownloader, RangeIsFetchedInOrderIntoTheServerFolderAndAgainUnderFreeNames)
@@ -291,20 +299,10 @@ TEST_F(IncrementalDownloader, SettingsComeBackInTheNextWindowAndStayTheUsersAlon
     EXPECT_FALSE(edit("_textFieldPassword")->isEnabled());
 }
 
-class BatchDownloader : public testing::Test
+class BatchDownloader
+    : public ToolWindowTest<BatchURLDownloaderWindowController, CreateBatchURLDownloaderWindow>
 {
 protected:
-    void SetUp() override
-    {
-        _window = CreateBatchURLDownloaderWindow(nullptr);
-        ASSERT_NE(_window, nullptr);
-    }
-    void TearDown() override
-    {
-        if (_window)
-            _window->close();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
     void useList(const QByteArray &text)
     {
         const QString path = _lists.filePath(QStringLiteral("list.txt"));
@@ -317,16 +315,8 @@ protected:
         _window->processButtonClicked(button("_buttonStart"));
         ASSERT_TRUE(waitForIdle(_window.data()));
     }
-    QLineEdit *edit(const char *name) { return ControlNamed<QLineEdit>(_window, name); }
-    QLabel *label(const char *name) { return ControlNamed<QLabel>(_window, name); }
-    QAbstractButton *checkBox(const char *name) { return ControlNamed<QAbstractButton>(_window, name); }
-    QPushButton *button(const char *name) { return ControlNamed<QPushButton>(_window, name); }
-    QString status() { return label("_textFieldStatus")->text(); }
-    QString countLine() { return label("_textFieldNumberStatus")->text(); }
 
-    QPointer<BatchURLDownloaderWindowController> _window;
     QTemporaryDir _lists;
-    QTemporaryDir _output;
 };
 
 TEST_F(BatchDownloader, EveryLineIsFetchedAndAMissingOneIsCountedAndLogged)
