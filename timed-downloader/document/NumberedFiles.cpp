@@ -198,7 +198,9 @@ Status WriteNumberedFile(const QString &folder, const QString &fileName, int lea
     const auto discardTemporary = [&] { ::unlinkat(folderDescriptor.get(), temporaryName.constData(), 0); };
     // mkostemp makes the file private; a copy of a public resource is an ordinary file.
     ::fchmod(temporary, 0644);
-    const bool written = writeAll(temporary, data);
+    // On the disk before it gets its name, so that a crash never leaves a numbered copy that is
+    // empty or cut short.
+    const bool written = writeAll(temporary, data) && ::fsync(temporary) == 0;
     const int writeError = errno;
     if (::close(temporary) != 0 || !written) {
         const Status status = written ? ErrnoStatus() : (writeError ? writeError : kWriteErr);
