@@ -17,10 +17,14 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 
 DownloadToolWindowController::DownloadToolWindowController(const QString &autoSaveName, QWidget *parent)
     : QWidget(parent, Qt::Window), _autoSaveName(autoSaveName)
 {
+    // These windows have no menu bar of their own to carry Close.
+    auto *closeShortcut = new QShortcut(QKeySequence::Close, this);
+    connect(closeShortcut, &QShortcut::activated, this, &QWidget::close);
 }
 
 DownloadToolWindowController::~DownloadToolWindowController()
