@@ -1,27 +1,30 @@
 // Many small files from a loopback nginx, one after another, four ways in the same run on the
 // same list, alternating the order each round:
-//   tool    what the download tools do per address: a new InternetFileDownload (no connection
-//           reuse), its body saved under a free name with an exclusive create;
+//   tool    what the batch downloader does per address: a new InternetFileDownload (no
+//           connection reuse) with the tools' time-out, its body saved by the tools' own
+//           SaveDownloadedFile, the next address started from inside the completion;
 //   reuse   one HTTP engine with persistent connections, each body saved the same way;
 //   curl    one curl process given the whole list with -K (sequential, reusing connections);
 //   wget    one wget process given the list with -i.
 //
-//   small_files_bench [--files N] [--size BYTES] [--rounds N]
+//   small_files_bench [--files N] [--size BYTES] [--rounds N] [--folder DIR]
 //
-// The last line of standard output is one JSON object; the exit status is 0 when every side got
-// every file whole, 1 when one did not, 2 when the benchmark could not run.
+// DIR (a fresh folder is made inside it) holds the downloaded copies; a tmpfs such as /dev/shm
+// takes the disk out of the comparison. The last line of standard output is one JSON object; the
+// exit status is 0 when every side got every file whole, 1 when one did not, 2 when the
+// benchmark could not run.
 
 #include "bench/BenchRuns.h"
-#include "platform/UniqueFileName.h"
 #include "site-downloader/http/CFHTTPEngine.h"
 #include "site-downloader/http/InternetFileDownload.h"
+#include "site-downloader/tools/DownloadToolFiles.h"
+#include "site-downloader/tools/DownloadToolWindowController.h"
 #include "tests/fixtures/NginxServer.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -31,12 +34,16 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
+// nginx's own count of the connections it accepted and the requests it served.
+const char kCounterPath[] = "/served-counters";
+
 int usage()
 {
-    std::fprintf(stderr, "usage: small_files_bench [--files N] [--size BYTES] [--rounds N]\n");
+    std::fprintf(stderr, "usage: small_files_bench [--files N] [--size BYTES] [--rounds N] [--folder DIR]\n");
     return 2;
 }
 
@@ -45,108 +52,193 @@ QString servedName(int index)
     return QStringLiteral("file%1.bin").arg(index, 5, 10, QLatin1Char('0'));
 }
 
-// Every address of the list fetched by one of our two paths; `fetch` starts the address with
-// the given index and calls `done` with the body (or nothing) when it has finished.
-class SequentialRun
+double ownCpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval &time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+struct SideRun {
+    double seconds = -1;   // negative: the side failed
+    double cpuSeconds = 0; // the client's processor time: this process, or the peer's child
+    int saved = 0;         // bodies our paths wrote whole; the peers write their own
+};
+
+// What the batch downloader does with its list: each completion saves the body, then starts the
+// next address at once, the new download replacing the finished one inside its own completion.
+class ToolPathRun final : public InternetFileDownloadDelegate
 {
 public:
-    using Done = std::function<void(const std::optional<QByteArray> &body)>;
-    using Fetch = std::function<void(int index, Done done)>;
+    ToolPathRun(const QList<QByteArray> &addresses, QString folder) : _addresses(addresses), _folder(std::move(folder)) {}
 
-    SequentialRun(const QList<QByteArray> &addresses, QString folder) : _addresses(addresses), _folder(std::move(folder)) {}
-
-    // Seconds for the whole list; `saved` counts the bodies written whole.
-    double run(const Fetch &fetch)
+    SideRun run()
     {
+        SideRun result;
+        const double cpuBefore = ownCpuSeconds();
         QElapsedTimer clock;
         clock.start();
-        _fetch = fetch;
-        next(0);
-        QCoreApplication::exec();
-        return clock.nsecsElapsed() / 1e9;
+        startNextDownload();
+        if (_failed || QCoreApplication::exec() != 0)
+            return result;
+        result.seconds = clock.nsecsElapsed() / 1e9;
+        result.cpuSeconds = ownCpuSeconds() - cpuBefore;
+        result.saved = _saved;
+        return result;
     }
-    int saved = 0;
+
+    void internetFileDownloadComplete(InternetFileDownload *, Status status,
+                                      const std::shared_ptr<InternetFileDownloadResponse> &response) override
+    {
+        if (IsSuccessfulDownload(status, response) && SaveDownloadedFile(*response, _folder, nullptr) == kNoErr)
+            ++_saved;
+        ++_current;
+        startNextDownload();
+    }
 
 private:
-    void next(int index)
+    void startNextDownload()
     {
-        if (index >= _addresses.size()) {
+        if (_current >= _addresses.size()) {
             QCoreApplication::exit(0);
             return;
         }
-        _fetch(index, [this, index](const std::optional<QByteArray> &body) {
-            if (body && WriteUniqueFileInDirectory(servedName(index), _folder, *body, nullptr) == kNoErr)
-                ++saved;
-            // The next request starts from the event loop, not from inside the completion.
-            QTimer::singleShot(0, [this, index] { next(index + 1); });
-        });
+        auto download = std::make_unique<InternetFileDownload>(QString::fromUtf8(_addresses.at(_current)), this, nullptr);
+        download->setTimeout(kDownloadToolTimeoutSeconds);
+        if (download->start() != kNoErr) {
+            _failed = true;
+            QCoreApplication::exit(1);
+            return;
+        }
+        _download = std::move(download);
     }
 
     const QList<QByteArray> &_addresses;
     const QString _folder;
-    Fetch _fetch;
+    std::unique_ptr<InternetFileDownload> _download;
+    qsizetype _current = 0;
+    int _saved = 0;
+    bool _failed = false;
 };
 
-struct DownloadCompletion final : InternetFileDownloadDelegate {
-    void internetFileDownloadComplete(InternetFileDownload *, Status status,
-                                      const std::shared_ptr<InternetFileDownloadResponse> &response) override
+// One engine for the whole list, asked to keep its connection; the next request is sent from the
+// event loop, since a send discards the request whose completion is being delivered.
+class ReusePathRun final
+{
+public:
+    ReusePathRun(const QList<QByteArray> &addresses, QString folder) : _addresses(addresses), _folder(std::move(folder)) {}
+
+    SideRun run()
     {
-        done(status == kNoErr && response && response->_data ? response->_data : std::nullopt);
+        SideRun result;
+        if (CFHTTPEngineCreate(&_engine) != kNoErr)
+            return result;
+        const double cpuBefore = ownCpuSeconds();
+        QElapsedTimer clock;
+        clock.start();
+        sendNext();
+        const int exitCode = _failed ? 1 : QCoreApplication::exec();
+        const double seconds = clock.nsecsElapsed() / 1e9;
+        result.cpuSeconds = ownCpuSeconds() - cpuBefore;
+        CFHTTPEngineRelease(_engine);
+        _engine = nullptr;
+        if (exitCode == 0)
+            result.seconds = seconds;
+        result.saved = _saved;
+        return result;
     }
-    SequentialRun::Done done;
+
+private:
+    static void completion(CFHTTPEngine *engine, int32_t event, Status status, void *refCon)
+    {
+        if (event == kCFHTTPEngineEventComplete)
+            static_cast<ReusePathRun *>(refCon)->finished(engine, status);
+    }
+
+    void finished(CFHTTPEngine *engine, Status status)
+    {
+        InternetFileDownloadResponse response;
+        response._originalURL = QString::fromUtf8(_addresses.at(_current));
+        if (status == kNoErr && engine->response.headers && engine->response.headers->statusCode == 200)
+            response._data = engine->response.data.value_or(QByteArray());
+        if (response._data && SaveDownloadedFile(response, _folder, nullptr) == kNoErr)
+            ++_saved;
+        ++_current;
+        QTimer::singleShot(0, [this] { sendNext(); });
+    }
+
+    void sendNext()
+    {
+        if (_current >= _addresses.size()) {
+            QCoreApplication::exit(0);
+            return;
+        }
+        if (CFHTTPEngineSendRequest(_engine, _addresses.at(_current), "GET", nullptr, nullptr,
+                                    kCFHTTPEngineFlagPersistentConnection, kDownloadToolTimeoutSeconds, completion,
+                                    this, nullptr)
+            != kNoErr) {
+            _failed = true;
+            QCoreApplication::exit(1);
+        }
+    }
+
+    const QList<QByteArray> &_addresses;
+    const QString _folder;
+    CFHTTPEngine *_engine = nullptr;
+    qsizetype _current = 0;
+    int _saved = 0;
+    bool _failed = false;
 };
 
-double runThroughDownloads(const QList<QByteArray> &addresses, const QString &folder, int *saved)
+SideRun runPeer(const std::vector<QByteArray> &arguments)
 {
-    SequentialRun run(addresses, folder);
-    DownloadCompletion completion;
-    std::unique_ptr<InternetFileDownload> download;
-    const double seconds = run.run([&](int index, SequentialRun::Done done) {
-        completion.done = std::move(done);
-        // As the tools do: the previous download goes, a new one is made for the next address.
-        download = std::make_unique<InternetFileDownload>(QString::fromUtf8(addresses.at(index)), &completion, nullptr);
-        download->setTimeout(8.0f);
-        if (download->start() != kNoErr)
-            completion.done(std::nullopt);
-    });
-    *saved = run.saved;
-    return seconds;
+    const ChildRun child = RunDrainedChild(arguments, 2000);
+    SideRun result;
+    if (child.exitStatus != 0) {
+        std::fprintf(stderr, "%s ended with status %d: %s\n", arguments.at(1).constData(), child.exitStatus,
+                     child.output.constData());
+        return result;
+    }
+    result.seconds = child.seconds;
+    result.cpuSeconds = child.cpuSeconds;
+    return result;
 }
 
-void engineCompletion(CFHTTPEngine *engine, int32_t event, Status status, void *doneContext)
+struct ServedCounters {
+    qint64 connections = -1;
+    qint64 requests = -1;
+};
+
+// Read outside the timed runs, by a curl of its own: the answer counts that curl's connection
+// and request too.
+ServedCounters readServedCounters(const NginxServer &server)
 {
-    if (event != kCFHTTPEngineEventComplete)
-        return;
-    auto *done = static_cast<SequentialRun::Done *>(doneContext);
-    const bool whole = status == kNoErr && engine->response.headers && engine->response.data;
-    (*done)(whole ? engine->response.data : std::nullopt);
+    const ChildRun child = RunDrainedChild(
+        {"/usr/bin/curl", "curl", "-s", server.url(QLatin1String(kCounterPath)).toUtf8()}, 4000);
+    // "Active connections: 1 \nserver accepts handled requests\n 7 7 9 \nReading: ..."
+    const QList<QByteArray> lines = child.output.split('\n');
+    ServedCounters counters;
+    if (child.exitStatus != 0 || lines.size() < 3)
+        return counters;
+    const QList<QByteArray> figures = lines.at(2).simplified().split(' ');
+    if (figures.size() == 3) {
+        counters.connections = figures.at(0).toLongLong();
+        counters.requests = figures.at(2).toLongLong();
+    }
+    return counters;
 }
 
-double runThroughOneEngine(const QList<QByteArray> &addresses, const QString &folder, int *saved)
-{
-    CFHTTPEngine *engine = nullptr;
-    if (CFHTTPEngineCreate(&engine) != kNoErr)
-        return -1;
-    SequentialRun run(addresses, folder);
-    SequentialRun::Done current;
-    const double seconds = run.run([&](int index, SequentialRun::Done done) {
-        current = std::move(done);
-        if (CFHTTPEngineSendRequest(engine, addresses.at(index), "GET", nullptr, nullptr,
-                                    kCFHTTPEngineFlagPersistentConnection, 8, engineCompletion, &current, nullptr)
-            != kNoErr)
-            current(std::nullopt);
-    });
-    CFHTTPEngineRelease(engine);
-    *saved = run.saved;
-    return seconds;
-}
-
-// How many files in `folder` have exactly `size` bytes.
-int wholeFilesIn(const QString &folder, qint64 size)
+// How many of the served files `folder` holds byte for byte, under their own names.
+int identicalFilesIn(const QString &folder, const QString &site, int fileCount)
 {
     int count = 0;
-    for (const QFileInfo &file : QDir(folder).entryInfoList(QDir::Files))
-        count += file.size() == size ? 1 : 0;
+    for (int index = 0; index < fileCount; ++index) {
+        QFile copy(QDir(folder).filePath(servedName(index)));
+        QFile original(QDir(site).filePath(servedName(index)));
+        if (copy.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly) && copy.readAll() == original.readAll())
+            ++count;
+    }
     return count;
 }
 
@@ -158,6 +250,7 @@ int main(int argc, char **argv)
     int fileCount = 2000;
     qint64 size = 4096;
     int rounds = 3;
+    QString outputParent;
     const QStringList arguments = application.arguments().mid(1);
     for (qsizetype index = 0; index < arguments.size(); ++index) {
         bool ok = false;
@@ -167,23 +260,33 @@ int main(int argc, char **argv)
             size = arguments[++index].toLongLong(&ok);
         else if (arguments[index] == QLatin1String("--rounds") && index + 1 < arguments.size())
             rounds = arguments[++index].toInt(&ok);
+        else if (arguments[index] == QLatin1String("--folder") && index + 1 < arguments.size())
+            outputParent = arguments[++index], ok = !outputParent.isEmpty();
         if (!ok || fileCount < 1 || size < 1 || rounds < 1)
             return usage();
     }
 
     QTemporaryDir scratch;
-    if (!scratch.isValid())
+    // The copies go into a folder of their own, so that a tmpfs can hold them alone.
+    std::unique_ptr<QTemporaryDir> copies =
+        outputParent.isEmpty() ? std::make_unique<QTemporaryDir>()
+                               : std::make_unique<QTemporaryDir>(QDir(outputParent).filePath(QStringLiteral("small-files-XXXXXX")));
+    if (!scratch.isValid() || !copies->isValid()) {
+        std::fprintf(stderr, "no temporary folder: %s\n", qPrintable(copies->errorString()));
         return 2;
+    }
     const QString site = scratch.filePath(QStringLiteral("site"));
     QDir().mkpath(site);
+    // Random bytes: a body that went under another file's name cannot pass for it.
     QByteArray body(size, '\0');
     for (int index = 0; index < fileCount; ++index) {
-        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(body.data()), size / 4);
+        for (qint64 offset = 0; offset < size; ++offset)
+            body[offset] = static_cast<char>(QRandomGenerator::global()->generate());
         QFile file(QDir(site).filePath(servedName(index)));
         if (!file.open(QIODevice::WriteOnly) || file.write(body) != size)
             return 2;
     }
-    NginxServer server(site);
+    NginxServer server(site, QStringLiteral("        location = %1 { stub_status; }\n").arg(QLatin1String(kCounterPath)));
     QString problem;
     if (!server.start(&problem)) {
         std::fprintf(stderr, "nginx: %s\n", qPrintable(problem));
@@ -196,8 +299,12 @@ int main(int argc, char **argv)
     enum Side { Tool, Reuse, Curl, Wget, SideCount };
     const char *const sideNames[SideCount] = {"tool", "reuse", "curl", "wget"};
     double best[SideCount];
-    std::fill(std::begin(best), std::end(best), 1e100);
+    double bestCpu[SideCount];
+    std::fill(std::begin(best), std::end(best), -1.0);
+    std::fill(std::begin(bestCpu), std::end(bestCpu), -1.0);
     QJsonArray runs[SideCount];
+    QJsonArray connections[SideCount];
+    QJsonArray requests[SideCount];
     bool complete = true;
 
     for (int round = 0; round < rounds; ++round) {
@@ -205,46 +312,54 @@ int main(int argc, char **argv)
         if (round % 2)
             std::reverse(std::begin(order), std::end(order));
         for (int side : order) {
-            const QString folder = scratch.filePath(QStringLiteral("%1-%2").arg(sideNames[side]).arg(round));
+            // Every folder stays until the end: on ext4, creating files right after deleting
+            // thousands is slower, and that would land on whichever side runs next.
+            const QString folder = copies->filePath(QStringLiteral("%1-%2").arg(sideNames[side]).arg(round));
             QDir().mkpath(folder);
-            double seconds = -1;
-            int saved = 0;
+            const ServedCounters before = readServedCounters(server);
+            SideRun run;
             if (side == Tool) {
-                seconds = runThroughDownloads(addresses, folder, &saved);
+                run = ToolPathRun(addresses, folder).run();
             } else if (side == Reuse) {
-                seconds = runThroughOneEngine(addresses, folder, &saved);
+                run = ReusePathRun(addresses, folder).run();
             } else if (side == Curl) {
-                QFile config(folder + QStringLiteral(".curlrc"));
+                QFile config(scratch.filePath(QStringLiteral("curl-%1.config").arg(round)));
                 if (!config.open(QIODevice::WriteOnly))
                     return 2;
                 for (int index = 0; index < fileCount; ++index)
                     config.write("url = \"" + addresses.at(index) + "\"\noutput = \""
                                  + QFile::encodeName(QDir(folder).filePath(servedName(index))) + "\"\n");
                 config.close();
-                const ChildRun curl = RunDrainedChild(
-                    {"/usr/bin/curl", "curl", "-s", "-K", QFile::encodeName(config.fileName())});
-                seconds = curl.exitStatus == 0 ? curl.seconds : -1;
+                run = runPeer({"/usr/bin/curl", "curl", "-s", "-S", "-f", "-K", QFile::encodeName(config.fileName())});
             } else {
-                QFile list(folder + QStringLiteral(".list"));
+                QFile list(scratch.filePath(QStringLiteral("wget-%1.list").arg(round)));
                 if (!list.open(QIODevice::WriteOnly))
                     return 2;
                 for (const QByteArray &address : addresses)
                     list.write(address + '\n');
                 list.close();
-                const ChildRun wget = RunDrainedChild({"/usr/bin/wget", "wget", "-q", "-i",
-                                                       QFile::encodeName(list.fileName()), "-P",
-                                                       QFile::encodeName(folder)});
-                seconds = wget.exitStatus == 0 ? wget.seconds : -1;
+                run = runPeer({"/usr/bin/wget", "wget", "-q", "-i", QFile::encodeName(list.fileName()), "-P",
+                               QFile::encodeName(folder)});
             }
-            const int whole = wholeFilesIn(folder, size);
-            const bool sideComplete = seconds > 0 && whole == fileCount && (side >= Curl || saved == fileCount);
+            const ServedCounters after = readServedCounters(server);
+            const qint64 sideConnections =
+                before.connections < 0 || after.connections < 0 ? -1 : after.connections - before.connections - 1;
+            const qint64 sideRequests =
+                before.requests < 0 || after.requests < 0 ? -1 : after.requests - before.requests - 1;
+            const int identical = identicalFilesIn(folder, site, fileCount);
+            const bool sideComplete =
+                run.seconds > 0 && identical == fileCount && (side >= Curl || run.saved == fileCount);
             complete &= sideComplete;
-            if (seconds > 0)
-                best[side] = std::min(best[side], seconds);
-            runs[side].append(seconds);
-            std::fprintf(stderr, "round %d: %s %.3f s, %d of %d files whole\n", round + 1, sideNames[side], seconds,
-                         whole, fileCount);
-            QDir(folder).removeRecursively();
+            if (run.seconds > 0 && (best[side] < 0 || run.seconds < best[side]))
+                best[side] = run.seconds;
+            if (run.seconds > 0 && (bestCpu[side] < 0 || run.cpuSeconds < bestCpu[side]))
+                bestCpu[side] = run.cpuSeconds;
+            runs[side].append(run.seconds);
+            connections[side].append(sideConnections);
+            requests[side].append(sideRequests);
+            std::fprintf(stderr, "round %d: %-5s %.3f s (cpu %.3f s), %d of %d files identical, %lld connections\n",
+                         round + 1, sideNames[side], run.seconds, run.cpuSeconds, identical, fileCount,
+                         static_cast<long long>(sideConnections));
         }
     }
 
@@ -253,12 +368,18 @@ int main(int argc, char **argv)
     figures[QStringLiteral("file_bytes")] = size;
     for (int side = 0; side < SideCount; ++side) {
         figures[QStringLiteral("%1_seconds").arg(sideNames[side])] = best[side];
+        figures[QStringLiteral("%1_cpu_seconds").arg(sideNames[side])] = bestCpu[side];
         figures[QStringLiteral("%1_runs").arg(sideNames[side])] = runs[side];
+        figures[QStringLiteral("%1_connections").arg(sideNames[side])] = connections[side];
+        figures[QStringLiteral("%1_requests").arg(sideNames[side])] = requests[side];
     }
-    figures[QStringLiteral("ratio_reuse_to_curl")] = best[Reuse] / best[Curl];
-    figures[QStringLiteral("ratio_tool_to_curl")] = best[Tool] / best[Curl];
-    figures[QStringLiteral("ratio_tool_to_wget")] = best[Tool] / best[Wget];
-    figures[QStringLiteral("ratio_reuse_to_wget")] = best[Reuse] / best[Wget];
+    auto ratio = [&](int side, int peer) { return best[side] > 0 && best[peer] > 0 ? best[side] / best[peer] : -1.0; };
+    figures[QStringLiteral("ratio_reuse_to_curl")] = ratio(Reuse, Curl);
+    figures[QStringLiteral("ratio_tool_to_curl")] = ratio(Tool, Curl);
+    figures[QStringLiteral("ratio_tool_to_wget")] = ratio(Tool, Wget);
+    figures[QStringLiteral("ratio_reuse_to_wget")] = ratio(Reuse, Wget);
+    figures[QStringLiteral("ratio_reuse_to_curl_cpu")] =
+        bestCpu[Reuse] > 0 && bestCpu[Curl] > 0 ? bestCpu[Reuse] / bestCpu[Curl] : -1.0;
     figures[QStringLiteral("complete")] = complete;
     PrintFigures(figures);
     return complete ? 0 : 1;
