@@ -18,7 +18,6 @@
 #include "site-downloader/http/CFHTTPEngine.h"
 #include "site-downloader/http/InternetFileDownload.h"
 #include "site-downloader/tools/DownloadToolFiles.h"
-#include "site-downloader/tools/DownloadToolWindowController.h"
 #include "tests/fixtures/NginxServer.h"
 
 #include <QCoreApplication>

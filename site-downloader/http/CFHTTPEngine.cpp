@@ -256,7 +256,11 @@ Status setRequestOptions(CFHTTPEngine *engine)
     set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     set(CURLOPT_FOLLOWLOCATION, (engine->flags & kCFHTTPEngineFlagNoAutoRedirect) ? 0L : 1L);
     set(CURLOPT_MAXREDIRS, kCFHTTPEngineMaximumRedirects);
-    set(CURLOPT_FORBID_REUSE, (engine->flags & kCFHTTPEngineFlagPersistentConnection) ? 0L : 1L);
+    // Without persistence a request neither keeps its connection nor takes one another engine
+    // left open in the shared cache.
+    const long persistent = (engine->flags & kCFHTTPEngineFlagPersistentConnection) ? 1L : 0L;
+    set(CURLOPT_FORBID_REUSE, 1L - persistent);
+    set(CURLOPT_FRESH_CONNECT, 1L - persistent);
     set(CURLOPT_HTTPHEADER, engine->requestHeaderList);
     set(CURLOPT_HEADERFUNCTION, &receiveHeaderLine);
     set(CURLOPT_HEADERDATA, static_cast<void *>(engine));

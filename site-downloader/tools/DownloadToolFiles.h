@@ -7,6 +7,9 @@
 
 // What the download tools do with one address and its answer, apart from any window.
 
+// How long a tool waits for data before it gives up on an address.
+inline constexpr float kDownloadToolTimeoutSeconds = 8.0f;
+
 // The address as the tools fetch it: "http://" put in front unless it already names http or
 // https (in any case, as URL schemes are). Nothing else is changed.
 QString AddressWithDefaultScheme(const QString &address);

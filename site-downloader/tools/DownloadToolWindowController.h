@@ -129,6 +129,3 @@ private:
     QPointer<QWidget> _openPanel;
     bool _settingsSaved = false;
 };
-
-// How long a tool waits for data before it gives up on an address.
-inline constexpr float kDownloadToolTimeoutSeconds = 8.0f;
