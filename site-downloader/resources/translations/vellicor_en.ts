@@ -227,14 +227,6 @@
         <source>Open a new image browser when necessary</source>
         <translation>Open a new image browser when necessary</translation>
     </message>
-    <message id="kCancelButtonTitle">
-        <source>Cancel</source>
-        <translation>Cancel</translation>
-    </message>
-    <message id="kOKButtonTitle">
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
     <message id="kDownloadOptionsTitle">
         <source>Download Options</source>
         <translation>Download Options</translation>
@@ -242,10 +234,6 @@
     <message id="kImagePreviewTitle">
         <source>Preview</source>
         <translation>Preview</translation>
-    </message>
-    <message id="kRevealButtonTitle">
-        <source>Show in Folder</source>
-        <translation>Show in Folder</translation>
     </message>
     <message id="kOpenButtonTitle">
         <source>Open</source>
@@ -267,14 +255,6 @@
         <source>Password:</source>
         <translation>Password:</translation>
     </message>
-    <message id="kStartButtonTitle">
-        <source>Start</source>
-        <translation>Start</translation>
-    </message>
-    <message id="kOptionsButtonTitle">
-        <source>Options…</source>
-        <translation>Options…</translation>
-    </message>
     <message id="kOpenLogButtonTitle">
         <source>Open Log</source>
         <translation>Open Log</translation>
@@ -290,10 +270,6 @@
     <message id="kSavedFilesTitle">
         <source>Saved files:</source>
         <translation>Saved files:</translation>
-    </message>
-    <message id="kStopButtonTitle">
-        <source>Stop</source>
-        <translation>Stop</translation>
     </message>
     <message id="kNoURLsToDisplayOverlayText">
         <source>No Files Saved</source>
@@ -323,10 +299,6 @@
         <source>Path</source>
         <translation>Path</translation>
     </message>
-    <message id="kFileMenuTitle">
-        <source>&amp;File</source>
-        <translation>&amp;File</translation>
-    </message>
     <message id="kNewMenuItemTitle">
         <source>&amp;New</source>
         <translation>&amp;New</translation>
@@ -334,10 +306,6 @@
     <message id="kOpenMenuItemTitle">
         <source>&amp;Open…</source>
         <translation>&amp;Open…</translation>
-    </message>
-    <message id="kOpenRecentMenuTitle">
-        <source>Open &amp;Recent</source>
-        <translation>Open &amp;Recent</translation>
     </message>
     <message id="kClearRecentMenuItemTitle">
         <source>Clear Menu</source>
@@ -838,10 +806,6 @@
     <message id="kDownloadStatusMessageKey">
         <source>%1 of %2 done, %3 failed</source>
         <translation>%1 of %2 done, %3 failed</translation>
-    </message>
-    <message id="kStoppedMessage">
-        <source>Stopped.</source>
-        <translation>Stopped.</translation>
     </message>
     <message id="kDownloadSuccessMessage">
         <source>All downloads are done.</source>

@@ -51,5 +51,42 @@
         <source>Document</source>
         <translation>Document</translation>
     </message>
+    <!-- Texts both programs show. -->
+    <message id="kCancelButtonTitle">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="kOKButtonTitle">
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message id="kRevealButtonTitle">
+        <source>Show in Folder</source>
+        <translation>Show in Folder</translation>
+    </message>
+    <message id="kStartButtonTitle">
+        <source>Start</source>
+        <translation>Start</translation>
+    </message>
+    <message id="kOptionsButtonTitle">
+        <source>Options…</source>
+        <translation>Options…</translation>
+    </message>
+    <message id="kStopButtonTitle">
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message id="kFileMenuTitle">
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message id="kOpenRecentMenuTitle">
+        <source>Open &amp;Recent</source>
+        <translation>Open &amp;Recent</translation>
+    </message>
+    <message id="kStoppedMessage">
+        <source>Stopped.</source>
+        <translation>Stopped.</translation>
+    </message>
 </context>
 </TS>

@@ -19,18 +19,6 @@
         <source>Hide Details</source>
         <translation>Hide Details</translation>
     </message>
-    <message id="kStopButtonTitle">
-        <source>Stop</source>
-        <translation>Stop</translation>
-    </message>
-    <message id="kStartButtonTitle">
-        <source>Start</source>
-        <translation>Start</translation>
-    </message>
-    <message id="kStoppedMessage">
-        <source>Stopped.</source>
-        <translation>Stopped.</translation>
-    </message>
     <message id="kNextDownloadMessage">
         <source>Next download in %1 seconds.</source>
         <translation>Next download in %1 seconds.</translation>
@@ -67,14 +55,6 @@
         <source>Time:</source>
         <translation>Time:</translation>
     </message>
-    <message id="kOptionsButtonTitle">
-        <source>Options…</source>
-        <translation>Options…</translation>
-    </message>
-    <message id="kRevealButtonTitle">
-        <source>Show in Folder</source>
-        <translation>Show in Folder</translation>
-    </message>
     <message id="kOptionsTitle">
         <source>Download Options</source>
         <translation>Download Options</translation>
@@ -103,18 +83,6 @@
         <source>Choose the Target Folder</source>
         <translation>Choose the Target Folder</translation>
     </message>
-    <message id="kOKButtonTitle">
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message id="kCancelButtonTitle">
-        <source>Cancel</source>
-        <translation>Cancel</translation>
-    </message>
-    <message id="kFileMenuTitle">
-        <source>&amp;File</source>
-        <translation>&amp;File</translation>
-    </message>
     <message id="kNewMenuTitle">
         <source>&amp;New</source>
         <translation>&amp;New</translation>
@@ -122,10 +90,6 @@
     <message id="kOpenMenuTitle">
         <source>&amp;Open…</source>
         <translation>&amp;Open…</translation>
-    </message>
-    <message id="kOpenRecentMenuTitle">
-        <source>Open &amp;Recent</source>
-        <translation>Open &amp;Recent</translation>
     </message>
     <message id="kClearRecentMenuTitle">
         <source>&amp;Clear Menu</source>
