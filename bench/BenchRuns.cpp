@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,12 +31,6 @@ double cpuSeconds(const rusage &usage)
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-double cpuSeconds(int who)
-{
-    rusage usage{};
-    ::getrusage(who, &usage);
-    return cpuSeconds(usage);
-}
 
 int exitStatusOf(int status)
 {
@@ -80,8 +75,8 @@ EngineRun RunEngine(const std::shared_ptr<WgetEnginePreferences> &preferences)
     QEventLoop loop;
     gRunLoop = &loop;
 
-    const double ownBefore = cpuSeconds(RUSAGE_SELF);
-    const double childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
+    const double ownBefore = ProcessCpuSeconds(RUSAGE_SELF);
+    const double childrenBefore = ProcessCpuSeconds(RUSAGE_CHILDREN);
     QElapsedTimer timer;
     timer.start();
     run.startResult = helper.start();
@@ -89,8 +84,8 @@ EngineRun RunEngine(const std::shared_ptr<WgetEnginePreferences> &preferences)
     if (run.startResult == kNoErr && run.events.finishedEvents == 0)
         loop.exec();
     run.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    run.ownCpuSeconds = cpuSeconds(RUSAGE_SELF) - ownBefore;
-    run.childCpuSeconds = cpuSeconds(RUSAGE_CHILDREN) - childrenBefore;
+    run.ownCpuSeconds = ProcessCpuSeconds(RUSAGE_SELF) - ownBefore;
+    run.childCpuSeconds = ProcessCpuSeconds(RUSAGE_CHILDREN) - childrenBefore;
 
     gRunLoop = nullptr;
     run.exitStatus = helper.wgetExitStatus();
@@ -109,7 +104,7 @@ ChildRun RunDrainedChild(const std::vector<QByteArray> &arguments, qsizetype kee
     argv.push_back(nullptr);
     const char *path = arguments[0].constData();
 
-    const double readerBefore = cpuSeconds(RUSAGE_SELF);
+    const double readerBefore = ProcessCpuSeconds(RUSAGE_SELF);
     QElapsedTimer timer;
     timer.start();
     int pipeEnds[2];
@@ -152,7 +147,7 @@ ChildRun RunDrainedChild(const std::vector<QByteArray> &arguments, qsizetype kee
     }
     run.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     run.cpuSeconds = cpuSeconds(usage);
-    run.readerCpuSeconds = cpuSeconds(RUSAGE_SELF) - readerBefore;
+    run.readerCpuSeconds = ProcessCpuSeconds(RUSAGE_SELF) - readerBefore;
     run.exitStatus = exitStatusOf(status);
     return run;
 }
@@ -186,4 +181,25 @@ QSet<QString> RelativeFiles(const QString &folder)
     while (iterator.hasNext())
         files.insert(root.relativeFilePath(iterator.next()));
     return files;
+}
+
+double ProcessCpuSeconds(int who)
+{
+    rusage usage{};
+    ::getrusage(who, &usage);
+    return cpuSeconds(usage);
+}
+
+void WriteEmptyFileTree(const QString &root, int folders, int filesPerFolder)
+{
+    for (int folder = 0; folder < folders; ++folder) {
+        const std::string folderPath = QString("%1/folder%2").arg(root).arg(folder, 4, 10, QChar('0')).toStdString();
+        ::mkdir(folderPath.c_str(), 0755);
+        for (int file = 0; file < filesPerFolder; ++file) {
+            const std::string path = folderPath + "/picture" + std::to_string(file) + ".jpg";
+            const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            if (descriptor >= 0)
+                ::close(descriptor);
+        }
+    }
 }

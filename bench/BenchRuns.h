@@ -71,6 +71,12 @@ void PrepareWgetEnvironment();
 // Once the application object exists: the program's texts and the build tree's resource folder.
 void PrepareBenchApplication();
 
+// User and system time of this process (RUSAGE_SELF) or of its reaped children (RUSAGE_CHILDREN).
+double ProcessCpuSeconds(int who);
+
+// A tree of `folders` folders under `root`, each with `filesPerFolder` empty "pictureN.jpg" files.
+void WriteEmptyFileTree(const QString &root, int folders, int filesPerFolder);
+
 // The figures, as one JSON object on one line: benchmark scripts read the last line.
 void PrintFigures(const QJsonObject &figures);
 

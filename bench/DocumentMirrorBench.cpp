@@ -34,14 +34,6 @@ int usage()
     return 2;
 }
 
-double cpuSeconds(int who)
-{
-    rusage usage{};
-    getrusage(who, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 EngineRun RunThroughDocument(const std::shared_ptr<WgetEnginePreferences> &preferences)
 {
     EngineRun run;
@@ -50,8 +42,8 @@ EngineRun RunThroughDocument(const std::shared_ptr<WgetEnginePreferences> &prefe
     document.makeWindow();
     document.window()->show();
 
-    const double ownBefore = cpuSeconds(RUSAGE_SELF);
-    const double childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
+    const double ownBefore = ProcessCpuSeconds(RUSAGE_SELF);
+    const double childrenBefore = ProcessCpuSeconds(RUSAGE_CHILDREN);
     QElapsedTimer timer;
     timer.start();
     document.buttonClickedStartStop(nullptr);
@@ -68,8 +60,8 @@ EngineRun RunThroughDocument(const std::shared_ptr<WgetEnginePreferences> &prefe
         run.startResult = kParamErr;
     }
     run.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    run.ownCpuSeconds = cpuSeconds(RUSAGE_SELF) - ownBefore;
-    run.childCpuSeconds = cpuSeconds(RUSAGE_CHILDREN) - childrenBefore;
+    run.ownCpuSeconds = ProcessCpuSeconds(RUSAGE_SELF) - ownBefore;
+    run.childCpuSeconds = ProcessCpuSeconds(RUSAGE_CHILDREN) - childrenBefore;
 
     for (const QVariantMap &row : document.tableDataSource()->data()) {
         ++run.events.savedEvents;

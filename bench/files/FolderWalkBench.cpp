@@ -31,28 +31,6 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// User and system time of this process, or of its reaped children.
-double cpuSeconds(int who)
-{
-    rusage usage {};
-    getrusage(who, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-void generateTree(const QString &root, int folders, int filesPerFolder)
-{
-    for (int folder = 0; folder < folders; ++folder) {
-        const std::string folderPath = QString("%1/folder%2").arg(root).arg(folder, 4, 10, QChar('0')).toStdString();
-        mkdir(folderPath.c_str(), 0755);
-        for (int file = 0; file < filesPerFolder; ++file) {
-            const std::string path = folderPath + "/picture" + std::to_string(file) + ".jpg";
-            const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-            if (descriptor >= 0)
-                close(descriptor);
-        }
-    }
-}
-
 struct FindRun {
     double seconds = 0;
     double cpuSeconds = 0;
@@ -75,7 +53,7 @@ FindRun runFind(const std::string &folder, bool countLines)
     }
     const char *const arguments[] = {"find", folder.c_str(), "-printf", "%D %i %p\n", nullptr};
     FindRun run;
-    const double cpuBefore = cpuSeconds(RUSAGE_CHILDREN);
+    const double cpuBefore = ProcessCpuSeconds(RUSAGE_CHILDREN);
     const auto start = Clock::now();
     pid_t pid = -1;
     const int spawned = posix_spawnp(&pid, "find", &actions, nullptr, const_cast<char **>(arguments), environ);
@@ -92,7 +70,7 @@ FindRun runFind(const std::string &folder, bool countLines)
     int status = 0;
     waitpid(pid, &status, 0);
     run.seconds = secondsSince(start);
-    run.cpuSeconds = cpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
+    run.cpuSeconds = ProcessCpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return run;
 }
@@ -109,7 +87,7 @@ ProcessorRun runProcessor(const QString &folder)
     auto processor = FileProcessor::fileProcessor();
     processor->setOnlyBuildFileList(true);
     processor->setMainThreadDispatcher(nullptr); // the list alone: no delegate, no main thread
-    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+    const double cpuBefore = ProcessCpuSeconds(RUSAGE_SELF);
     const auto start = Clock::now();
     ProcessorRun run;
     run.result = processor->addSourcePath(folder);
@@ -117,7 +95,7 @@ ProcessorRun runProcessor(const QString &folder)
         run.result = processor->process();
     run.files = processor->totalFiles();
     run.seconds = secondsSince(start);
-    run.cpuSeconds = cpuSeconds(RUSAGE_SELF) - cpuBefore;
+    run.cpuSeconds = ProcessCpuSeconds(RUSAGE_SELF) - cpuBefore;
     return run;
 }
 
@@ -154,7 +132,7 @@ int main(int argc, char **argv)
         folder = generated.path() + "/tree";
         QDir().mkpath(folder);
         std::fprintf(stderr, "generating %d folders of %d files\n", folders, filesPerFolder);
-        generateTree(folder, folders, filesPerFolder);
+        WriteEmptyFileTree(folder, folders, filesPerFolder);
     }
     folder = QDir(folder).absolutePath();
     const std::string folderBytes = QFile::encodeName(folder).toStdString();

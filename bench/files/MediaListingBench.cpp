@@ -13,36 +13,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double cpuSeconds()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-void generateTree(const QString &root, int folders, int filesPerFolder)
-{
-    for (int folder = 0; folder < folders; ++folder) {
-        const std::string folderPath = QString("%1/folder%2").arg(root).arg(folder, 4, 10, QChar('0')).toStdString();
-        mkdir(folderPath.c_str(), 0755);
-        for (int file = 0; file < filesPerFolder; ++file) {
-            const std::string path = folderPath + "/picture" + std::to_string(file) + ".jpg";
-            const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-            if (descriptor >= 0)
-                close(descriptor);
-        }
-    }
-}
 
 struct ListingRun {
     double seconds = 0;
@@ -56,14 +32,14 @@ ListingRun fillListing(const QString &folder)
     listing.setAcceptsFolders(true, true);
     QEventLoop loop;
     QObject::connect(&listing, &FileListingTableView::folderWalkFinished, &loop, &QEventLoop::quit);
-    const double cpuBefore = cpuSeconds();
+    const double cpuBefore = ProcessCpuSeconds(RUSAGE_SELF);
     const auto start = Clock::now();
     listing.addPathsArray({folder});
     if (listing.isWalkingFolders())
         loop.exec();
     ListingRun run;
     run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    run.cpuSeconds = cpuSeconds() - cpuBefore;
+    run.cpuSeconds = ProcessCpuSeconds(RUSAGE_SELF) - cpuBefore;
     run.rows = listing.itemCount();
     return run;
 }
@@ -100,7 +76,7 @@ int main(int argc, char **argv)
     const QString folder = generated.path() + "/tree";
     QDir().mkpath(folder);
     std::fprintf(stderr, "generating %d folders of %d files\n", folders, filesPerFolder);
-    generateTree(folder, folders, filesPerFolder);
+    WriteEmptyFileTree(folder, folders, filesPerFolder);
     const QByteArray folderBytes = QFile::encodeName(folder);
     const std::vector<QByteArray> find = {"/usr/bin/find", "find", folderBytes, "-type", "f"};
 
