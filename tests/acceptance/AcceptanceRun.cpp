@@ -16,6 +16,7 @@
 #include "support/document/Document.h"
 #include "tests/fixtures/NginxServer.h"
 #include "tests/fixtures/ProcessProbe.h"
+#include "tests/fixtures/ScriptedUserInterface.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,16 +34,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class QuietUserInterface final : public DocumentUserInterface
-{
-public:
-    SaveChangesAnswer askToSaveChanges(Document *) override { return SaveChangesAnswer::DontSave; }
-    QString askForSavePath(Document *, const QString &) override { return {}; }
-    QStringList askForPathsToOpen() override { return {}; }
-    bool confirmRevert(Document *) override { return true; }
-    void showProblem(Document *, const QString &) override {}
-};
 
 constexpr int kPictureCount = 6;
 
@@ -153,7 +144,7 @@ TEST(AcceptanceRun, MirrorBrowseAndSortIntoBins)
     ASSERT_TRUE(server.start(&problem)) << problem.toStdString();
 
     // Launch: the program opens its untitled document; the user asks for another by File > New.
-    QuietUserInterface answers;
+    ScriptedUserInterface answers;
     AppDelegate delegate(&answers);
     delegate.applicationDidFinishLaunching({});
     auto &documents = delegate.application().documentController().documents();

@@ -4,6 +4,7 @@
 #include "platform/RevealInFileManager.h"
 #include "tests/fixtures/FaultServer.h"
 #include "tests/fixtures/ProcessProbe.h"
+#include "tests/fixtures/ScriptedUserInterface.h"
 #include "tests/timed-downloader/PendrillTestSupport.h"
 #include "timed-downloader/app/AppDelegate.h"
 #include "timed-downloader/app/MyDocument.h"
@@ -22,20 +23,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// Answers the controller's questions without dialogs.
-class ScriptedUserInterface final : public DocumentUserInterface
-{
-public:
-    SaveChangesAnswer askToSaveChanges(Document *) override { return SaveChangesAnswer::DontSave; }
-    QString askForSavePath(Document *, const QString &) override { return savePath; }
-    QStringList askForPathsToOpen() override { return {}; }
-    bool confirmRevert(Document *) override { return true; }
-    void showProblem(Document *, const QString &message) override { problems << message; }
-
-    QString savePath;
-    QStringList problems;
-};
 
 struct Shell {
     ScriptedUserInterface *userInterface = new ScriptedUserInterface;

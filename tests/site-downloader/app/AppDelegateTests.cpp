@@ -18,6 +18,7 @@
 #include "support/defaults/UserDefaults.h"
 #include "support/document/Document.h"
 #include "tests/fixtures/NginxServer.h"
+#include "tests/fixtures/ScriptedUserInterface.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,16 +41,6 @@
 using namespace ApplicationDefaults;
 
 namespace {
-
-class QuietUserInterface final : public DocumentUserInterface
-{
-public:
-    SaveChangesAnswer askToSaveChanges(Document *) override { return SaveChangesAnswer::DontSave; }
-    QString askForSavePath(Document *, const QString &) override { return {}; }
-    QStringList askForPathsToOpen() override { return {}; }
-    bool confirmRevert(Document *) override { return true; }
-    void showProblem(Document *, const QString &) override {}
-};
 
 const QDateTime kNow = QDateTime(QDate(2026, 12, 7), QTime(3, 0), Qt::UTC);
 
@@ -154,7 +145,7 @@ protected:
 
     QTemporaryDir _root;
     std::unique_ptr<NginxServer> _server;
-    QuietUserInterface _answers;
+    ScriptedUserInterface _answers;
     OpenedAddresses _opened;
     int _beeps = 0;
 };

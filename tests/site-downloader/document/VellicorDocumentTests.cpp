@@ -8,6 +8,7 @@
 #include "tests/fixtures/FakeWget.h"
 #include "tests/fixtures/ProcessProbe.h"
 #include "tests/fixtures/QtPrinters.h"
+#include "tests/fixtures/ScriptedUserInterface.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -290,19 +291,6 @@ TEST_F(DocumentTest, FolderChoiceCancelKeepsTheFolder)
 }
 
 namespace {
-
-class ScriptedUserInterface final : public DocumentUserInterface
-{
-public:
-    SaveChangesAnswer askToSaveChanges(Document *) override { return SaveChangesAnswer::DontSave; }
-    QString askForSavePath(Document *, const QString &) override { return savePath; }
-    QStringList askForPathsToOpen() override { return {}; }
-    bool confirmRevert(Document *) override { return true; }
-    void showProblem(Document *, const QString &message) override { problems << message; }
-
-    QString savePath;
-    QStringList problems;
-};
 
 // Every control of the sheet and the window set away from its default.
 void changeEveryControl(VellicorDocument &document)
