@@ -11,6 +11,8 @@
 #include "site-downloader/media/ImageBrowserMatrix.h"
 #include "site-downloader/media/ImageBrowserWindowController.h"
 #include "site-downloader/media/viewer/MediaViewerWindowController.h"
+#include "site-downloader/tools/BatchURLDownloaderWindowController.h"
+#include "site-downloader/tools/IncrementalDownloaderWindowController.h"
 #include "site-downloader/wget/WgetEnginePreferences.h"
 #include "support/defaults/UserDefaults.h"
 #include "support/document/Document.h"
@@ -18,6 +20,7 @@
 #include "tests/fixtures/ProcessProbe.h"
 #include "tests/fixtures/ScriptedUserInterface.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -31,6 +34,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -86,10 +90,15 @@ void writeSite(const QString &root)
 class Screenshots
 {
 public:
+    // Each run starts with an empty folder; the steps of later walks in the same run follow on.
     Screenshots() : _folder(QStringLiteral(ACCEPTANCE_SCREENSHOT_FOLDER))
     {
-        QDir(_folder).removeRecursively();
+        static bool emptied = false;
+        if (!emptied)
+            QDir(_folder).removeRecursively();
+        emptied = true;
         QDir().mkpath(_folder);
+        _number = int(QDir(_folder).entryList(QDir::Files).size());
     }
 
     // The window as the screen shows it where there is a screen to grab, else as it paints.
@@ -257,6 +266,90 @@ TEST(AcceptanceRun, MirrorBrowseAndSortIntoBins)
         EXPECT_TRUE(QFileInfo::exists(pictures[index])) << pictures[index].toStdString();
     // The listing follows the files into their bins.
     EXPECT_TRUE(listing->arrayOfFilesInList().contains(keep + '/' + name(pictures[0])));
+
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        widget->close();
+    QTest::qWait(50);
+}
+
+// The download tools as a user meets them: a numbered series with the incremental downloader and
+// a list of addresses with the batch downloader, both from the Window menu of a document window.
+TEST(AcceptanceRun, NumberedSeriesAndAddressListWithTheDownloadTools)
+{
+    UserDefaults::setBool(true, ApplicationDefaults::kDontCheckForUpdatesKey);
+    Screenshots screenshots;
+    QTemporaryDir site;
+    QTemporaryDir work;
+    writeSite(site.path());
+    NginxServer server(site.path());
+    QString problem;
+    ASSERT_TRUE(server.start(&problem)) << problem.toStdString();
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(server.port());
+
+    ScriptedUserInterface answers;
+    AppDelegate delegate(&answers);
+    delegate.applicationDidFinishLaunching({});
+    auto *window = qobject_cast<QMainWindow *>(delegate.application().documentController().documents().front()->window());
+    ASSERT_NE(window, nullptr);
+
+    const auto typeInto = [](QWidget *tool, const char *field, const QString &text) {
+        auto *edit = tool->findChild<QLineEdit *>(QLatin1String(field));
+        ASSERT_NE(edit, nullptr) << field;
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    };
+    const auto pressStartAndWait = [](QWidget *tool, const std::function<bool()> &done) {
+        auto *start = tool->findChild<QPushButton *>(QStringLiteral("_buttonStart"));
+        ASSERT_NE(start, nullptr);
+        QTest::mouseClick(start, Qt::LeftButton);
+        ASSERT_TRUE(ProcessProbe::runEventLoopUntil(done, 20000));
+    };
+
+    // Window > Incremental Downloader: photo1.jpg to photo6.jpg, one digit at least.
+    QAction *incrementalCommand = menuCommand(window, "kIncrementalDownloaderMenuItemTitle");
+    ASSERT_NE(incrementalCommand, nullptr);
+    incrementalCommand->trigger();
+    auto *incremental = newestTopLevel<IncrementalDownloaderWindowController>();
+    ASSERT_NE(incremental, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(incremental));
+    const QString series = work.filePath(QStringLiteral("series"));
+    ASSERT_TRUE(QDir().mkpath(series));
+    typeInto(incremental, "_textFieldBaseURL", host + QStringLiteral("/photo\\d.jpg"));
+    typeInto(incremental, "_textFieldStartNumber", QStringLiteral("1"));
+    typeInto(incremental, "_textFieldEndNumber", QString::number(kPictureCount));
+    typeInto(incremental, "_textFieldMinimumDigits", QStringLiteral("1"));
+    typeInto(incremental, "_textFieldOutputFolderPath", series);
+    screenshots.save(incremental, "incremental-filled");
+    pressStartAndWait(incremental, [incremental] { return incremental->currentIndex() > kPictureCount && !incremental->internetFileDownload(); });
+    screenshots.save(incremental, "incremental-done");
+    // The files lie where the server keeps them: at the top, so in a folder named after the host.
+    QStringList expected;
+    for (int number = 1; number <= kPictureCount; ++number)
+        expected << QStringLiteral("photo%1.jpg").arg(number);
+    expected.sort();
+    EXPECT_EQ(QDir(QDir(series).filePath(host)).entryList(QDir::Files, QDir::Name), expected);
+    EXPECT_EQ(incremental->errors(), 0);
+
+    // Window > Batch URL Downloader: a list with a missing picture in the middle.
+    QFile list(work.filePath(QStringLiteral("addresses.txt")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write((server.url(QStringLiteral("/photo1.jpg")) + "\n" + host + "/missing.jpg\n" + host + "/photo2.jpg\n").toUtf8());
+    list.close();
+    QAction *batchCommand = menuCommand(window, "kBatchURLDownloaderMenuItemTitle");
+    ASSERT_NE(batchCommand, nullptr);
+    batchCommand->trigger();
+    auto *batch = newestTopLevel<BatchURLDownloaderWindowController>();
+    ASSERT_NE(batch, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(batch));
+    const QString fetched = work.filePath(QStringLiteral("fetched"));
+    ASSERT_TRUE(QDir().mkpath(fetched));
+    typeInto(batch, "_textFieldURLListFile", list.fileName());
+    typeInto(batch, "_textFieldOutputFolderPath", fetched);
+    pressStartAndWait(batch, [batch] { return batch->currentURLIndex() >= batch->totalURLs() && batch->totalURLs() > 0 && !batch->internetFileDownload(); });
+    screenshots.save(batch, "batch-done");
+    EXPECT_EQ(QDir(fetched).entryList(QDir::Files, QDir::Name), (QStringList{"photo1.jpg", "photo2.jpg"}));
+    EXPECT_EQ(batch->errors(), 1);
 
     for (QWidget *widget : QApplication::topLevelWidgets())
         widget->close();
