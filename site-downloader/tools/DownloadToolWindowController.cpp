@@ -59,6 +59,13 @@ void DownloadToolWindowController::setSharedControls(const SharedControls &contr
     _controls.textFieldNumberStatus->setTextFormat(Qt::PlainText);
     connect(_controls.checkBoxUseAuthentication, &QAbstractButton::toggled, this,
             [this] { authenticationStateChanged(_controls.checkBoxUseAuthentication); });
+    // Return in a field starts a run, as the default button of a dialog would; it never stops one.
+    for (QLineEdit *field : findChildren<QLineEdit *>()) {
+        connect(field, &QLineEdit::returnPressed, this, [this] {
+            if (!(_internetFileDownload && _internetFileDownload->isBusy()) && _controls.buttonStart->isEnabled())
+                _controls.buttonStart->click();
+        });
+    }
 }
 
 void DownloadToolWindowController::registerAutoSaveControls(std::initializer_list<std::pair<QObject *, const char *>> controls)

@@ -171,8 +171,10 @@ TEST_F(IncrementalDownloader, RangeIsFetchedInOrderIntoTheServerFolderAndAgainUn
     fill(site.hostAndPort() + QStringLiteral("/photos/img\\d.jpg"), QStringLiteral("3"), QStringLiteral("8"),
          QStringLiteral("11"));
     checkBox("_checkBoxCreateImageBrowser")->setChecked(true);
-    _window->processButtonClicked(button("_buttonStart"));
+    // Return in a field starts the run, like the default button of a dialog.
+    QTest::keyClick(edit("_textFieldEndNumber"), Qt::Key_Return);
     EXPECT_EQ(button("_buttonStart")->text(), LocalizedString("kStopButtonTitle"));
+    QTest::keyClick(edit("_textFieldEndNumber"), Qt::Key_Return); // and does not stop it
     EXPECT_TRUE(status().startsWith(LocalizedString("kRetrievingURLMessage").arg(QString())));
     ASSERT_TRUE(waitForIdle(_window.data()));
 
