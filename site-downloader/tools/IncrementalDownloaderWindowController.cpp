@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 IncrementalDownloaderWindowController::IncrementalDownloaderWindowController(QWidget *parent)
     : DownloadToolWindowController(kIncrementalDownloaderWindowControllerKey, parent),
@@ -139,15 +140,14 @@ void IncrementalDownloaderWindowController::processButtonClicked(QObject *)
 void IncrementalDownloaderWindowController::startNextDownload()
 {
     releaseDownload();
-    for (;;) {
-        if (_currentIndex > endNumber()) {
-            setStatus(LocalizedString("kDownloadSuccessMessage"));
-            adjustUIForProcessingStop(true);
-            return;
-        }
-        if (!_originalURL.isEmpty())
-            break;
-        ++_currentIndex;
+    // An empty pattern has nothing to fetch for any number: it runs through the range at once,
+    // rather than one number at a time on the window's thread.
+    if (_originalURL.isEmpty())
+        _currentIndex = std::max<int64_t>(_currentIndex, int64_t(endNumber()) + 1);
+    if (_currentIndex > endNumber()) {
+        setStatus(LocalizedString("kDownloadSuccessMessage"));
+        adjustUIForProcessingStop(true);
+        return;
     }
     const std::optional<QString> address = IncrementalAddress(_originalURL, _currentIndex, minimumDigits());
     if (!address) {

@@ -239,6 +239,12 @@ TEST_F(IncrementalDownloader, FieldsThatCannotBeUsedAreMarkedAndNothingRuns)
     EXPECT_TRUE(_window->checkToolSetup());
     EXPECT_FALSE(edit("_textFieldMinimumDigits")->property("marked").toBool());
 
+    // An empty pattern runs through even the widest range at once and fetches nothing.
+    fill(QString(), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("2147483647"));
+    _window->processButtonClicked(button("_buttonStart"));
+    EXPECT_EQ(status(), LocalizedString("kDownloadSuccessMessage"));
+    EXPECT_EQ(_window->internetFileDownload(), nullptr);
+
     // A pattern without the placeholder ends the run at once, with the reason in the log.
     fill(QStringLiteral("h/img.jpg"), QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("1"));
     _window->processButtonClicked(button("_buttonStart"));
