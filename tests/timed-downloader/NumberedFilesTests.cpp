@@ -156,6 +156,51 @@ TEST(NumberedFiles, OverlappingWritersGetDistinctNumbers)
     EXPECT_EQ(VisibleFiles(folder.path()).size(), kWriters * kEach);
 }
 
+// File systems without hard links (FAT, some network ones), and those also without a rename that
+// refuses to replace: the copies still take free numbers only, whole, and leave nothing behind.
+TEST(NumberedFiles, WithoutHardLinksCopiesStillTakeOnlyFreeNumbers)
+{
+    for (const NumberedFilesPlacing placing : {NumberedFilesPlacing::WithoutHardLinks, NumberedFilesPlacing::ByExclusiveCreation}) {
+        SCOPED_TRACE(int(placing));
+        SetNumberedFilesPlacingForTests(placing);
+        QTemporaryDir folder;
+        touch(folder.filePath(QStringLiteral("cam001.jpg")));
+        ASSERT_EQ(::symlink("/nowhere", QFile::encodeName(folder.filePath(QStringLiteral("cam002.jpg"))).constData()), 0);
+        QString path;
+        ASSERT_EQ(WriteNumberedFile(folder.path(), QStringLiteral("cam.jpg"), 3, "new", &path), kNoErr);
+        EXPECT_EQ(path, folder.filePath(QStringLiteral("cam003.jpg")));
+        EXPECT_EQ(contents(path), "new");
+        EXPECT_EQ(contents(folder.filePath(QStringLiteral("cam001.jpg"))), "old");
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3);
+
+        constexpr int kWriters = 4;
+        constexpr int kEach = 10;
+        std::vector<std::thread> writers;
+        std::vector<std::vector<QString>> paths(kWriters);
+        for (int writer = 0; writer < kWriters; ++writer) {
+            writers.emplace_back([&, writer] {
+                for (int copy = 0; copy < kEach; ++copy) {
+                    QString written;
+                    if (WriteNumberedFile(folder.path(), QStringLiteral("cam.jpg"), 3, QByteArray::number(writer), &written) == kNoErr)
+                        paths[writer].push_back(written);
+                }
+            });
+        }
+        for (std::thread &writer : writers)
+            writer.join();
+        std::set<QString> distinct;
+        for (int writer = 0; writer < kWriters; ++writer) {
+            for (const QString &written : paths[writer]) {
+                distinct.insert(written);
+                EXPECT_EQ(contents(written), QByteArray::number(writer));
+            }
+        }
+        EXPECT_EQ(distinct.size(), size_t(kWriters * kEach));
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3 + kWriters * kEach);
+    }
+    SetNumberedFilesPlacingForTests(NumberedFilesPlacing::Normal);
+}
+
 TEST(NumberedFiles, DefaultFolderIsInTheDownloadFolder)
 {
     EXPECT_EQ(DefaultTargetFolder(),

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -78,6 +79,54 @@ bool writeAll(int descriptor, const QByteArray &data)
         left -= written;
     }
     return true;
+}
+
+// How a complete temporary copy takes its number. Most file systems give hard links; FAT and
+// some network and FUSE file systems do not, and some of those lack a rename that refuses to
+// replace as well, so each way falls back on the next.
+enum class PlacingWay { HardLink, RenameWithoutReplace, ExclusiveCreate };
+PlacingWay gFirstPlacingWay = PlacingWay::HardLink;
+
+bool refusedAsUnsupported(int error)
+{
+    return error == EPERM || error == EOPNOTSUPP || error == ENOTSUP || error == ENOSYS || error == EINVAL
+        || error == EMLINK;
+}
+
+// Puts the complete temporary copy under `name`: 0 when done (the temporary is then gone or may
+// be removed), EEXIST when the name is taken, otherwise the errno of the failure.
+int placeUnderName(int folder, const QByteArray &temporaryName, const QByteArray &name, const QByteArray &data,
+                   PlacingWay way, bool *temporaryConsumed)
+{
+    *temporaryConsumed = false;
+    if (way == PlacingWay::HardLink) {
+        if (::linkat(folder, temporaryName.constData(), folder, name.constData(), 0) == 0)
+            return 0;
+        if (errno == EEXIST || !refusedAsUnsupported(errno))
+            return errno;
+        way = PlacingWay::RenameWithoutReplace;
+    }
+    if (way == PlacingWay::RenameWithoutReplace) {
+        if (::renameat2(folder, temporaryName.constData(), folder, name.constData(), RENAME_NOREPLACE) == 0) {
+            *temporaryConsumed = true;
+            return 0;
+        }
+        if (errno == EEXIST || !refusedAsUnsupported(errno))
+            return errno;
+    }
+    // The last way: the number is claimed by creating it exclusively, and the copy written into
+    // it, flushed, and removed again if it could not be written whole.
+    const int descriptor = ::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (descriptor < 0)
+        return errno;
+    const bool written = writeAll(descriptor, data) && ::fsync(descriptor) == 0;
+    const int writeError = written ? 0 : (errno ? errno : EIO);
+    if (::close(descriptor) != 0 || !written) {
+        const int error = written ? errno : writeError;
+        ::unlinkat(folder, name.constData(), 0);
+        return error;
+    }
+    return 0;
 }
 
 bool nameIsTaken(int folderDescriptor, const QByteArray &name)
@@ -213,16 +262,24 @@ Status WriteNumberedFile(const QString &folder, const QString &fileName, int lea
         const QByteArray nameBytes = pattern.name(counter);
         if (nameIsTaken(folderDescriptor.get(), nameBytes))
             continue;
-        if (::linkat(folderDescriptor.get(), temporaryName.constData(), folderDescriptor.get(), nameBytes.constData(), 0) == 0) {
+        bool temporaryConsumed = false;
+        const int error = placeUnderName(folderDescriptor.get(), temporaryName, nameBytes, data, gFirstPlacingWay,
+                                         &temporaryConsumed);
+        if (error == EEXIST)
+            continue; // taken between the look and the placing
+        if (!temporaryConsumed)
             discardTemporary();
-            if (outPath)
-                *outPath = folder + QLatin1Char('/') + QFile::decodeName(nameBytes);
-            return kNoErr;
-        }
-        if (errno == EEXIST)
-            continue; // taken between the look and the link
-        const Status status = ErrnoStatus();
-        discardTemporary();
-        return status;
+        if (error != 0)
+            return error;
+        if (outPath)
+            *outPath = folder + QLatin1Char('/') + QFile::decodeName(nameBytes);
+        return kNoErr;
     }
+}
+
+void SetNumberedFilesPlacingForTests(NumberedFilesPlacing placing)
+{
+    gFirstPlacingWay = placing == NumberedFilesPlacing::WithoutHardLinks       ? PlacingWay::RenameWithoutReplace
+                       : placing == NumberedFilesPlacing::ByExclusiveCreation ? PlacingWay::ExclusiveCreate
+                                                                               : PlacingWay::HardLink;
 }

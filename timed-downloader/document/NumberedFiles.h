@@ -33,7 +33,9 @@ QString DefaultTargetFolder();
 // component only) and hands back the path. The data goes to a hidden temporary file in the folder
 // first and is then linked under the number, which fails rather than replace a file that is
 // there: the number is taken only by a complete copy, overlapping writers get different numbers,
-// and nothing is overwritten. kParamErr for an empty folder; otherwise the errno of the failing
+// and nothing is overwritten. Where the file system has no hard links, a rename that refuses to
+// replace takes the link's place, and where it lacks that too, the number is created exclusively
+// and the copy written into it. kParamErr for an empty folder; otherwise the errno of the failing
 // call, with nothing left behind.
 Status WriteNumberedFile(const QString &folder, const QString &fileName, int leadingZeroCount, const QByteArray &data,
                          QString *outPath);
@@ -41,3 +43,8 @@ Status WriteNumberedFile(const QString &folder, const QString &fileName, int lea
 // The path the numbered scan would choose now, creating nothing: the first number whose name is
 // free. For measuring and for callers that only show the name.
 QString NextNumberedFilePath(const QString &folder, const QString &fileName, int leadingZeroCount);
+
+// Makes the writes start at a later way of placing a copy, as on file systems without hard links
+// (and without a rename that refuses to replace). For tests.
+enum class NumberedFilesPlacing { Normal, WithoutHardLinks, ByExclusiveCreation };
+void SetNumberedFilesPlacingForTests(NumberedFilesPlacing placing);
