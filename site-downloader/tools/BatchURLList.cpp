@@ -8,7 +8,11 @@ Status ReadBatchURLListFile(const QString &path, QStringList *outLines)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return kReadErr;
-    const QByteArray bytes = file.readAll();
+    if (file.size() > kMaximumBatchURLListBytes)
+        return kFormatErr;
+    const QByteArray bytes = file.read(kMaximumBatchURLListBytes + 1);
+    if (bytes.size() > kMaximumBatchURLListBytes)
+        return kFormatErr;
     if (file.error() != QFileDevice::NoError)
         return kReadErr;
     if (bytes.contains('\0'))

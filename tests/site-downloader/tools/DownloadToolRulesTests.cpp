@@ -111,6 +111,14 @@ TEST(BatchURLListFile, LinesAreTakenExactlyAndOnlyTextIsAccepted)
     writeFile(path, "caf\xE9\n");
     EXPECT_EQ(ReadBatchURLListFile(path, &lines), kFormatErr);
 
+    // A huge file picked by mistake is refused without being read into memory.
+    {
+        QFile huge(path);
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_TRUE(huge.resize(kMaximumBatchURLListBytes + 1));
+    }
+    EXPECT_EQ(ReadBatchURLListFile(path, &lines), kFormatErr);
+
     EXPECT_EQ(ReadBatchURLListFile(folder.filePath(QStringLiteral("missing.txt")), &lines), kReadErr);
     EXPECT_EQ(ReadBatchURLListFile(folder.path(), &lines), kReadErr);
 }
