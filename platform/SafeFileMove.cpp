@@ -447,6 +447,20 @@ Status planTransfer(const QString &sourcePath, const QString &destinationFolder,
     return kNoErr;
 }
 
+// The source is still the very item that was planned and copied: same object, same size, not
+// written to since. A file still being written (or replaced by a new version) while it was copied
+// must not be removed, or what reached it after the copy began would be lost.
+bool sourceUnchangedSincePlanning(const TransferPlan &plan)
+{
+    struct stat now;
+    if (::lstat(plan.source.constData(), &now) != 0)
+        return false;
+    const struct stat &then = plan.sourceStatus;
+    return sameObject(now, then) && now.st_size == then.st_size && now.st_mtim.tv_sec == then.st_mtim.tv_sec &&
+           now.st_mtim.tv_nsec == then.st_mtim.tv_nsec && now.st_ctim.tv_sec == then.st_ctim.tv_sec &&
+           now.st_ctim.tv_nsec == then.st_ctim.tv_nsec;
+}
+
 // Puts a finished temporary copy in place under a free name and makes that durable.
 Status placeCopy(const QByteArray &temporary, const TransferPlan &plan, QByteArray *outTarget)
 {
@@ -483,12 +497,17 @@ Status SafeMoveItemIntoFolder(const QString &sourcePath, const QString &destinat
         status = copyToTemporary(plan.source, plan.sourceStatus, plan.folder, &temporary);
         if (status == kNoErr)
             status = placeCopy(temporary, plan, &target);
-        if (status == kNoErr && ::unlink(plan.source.constData()) != 0) {
-            // Two copies would be a surprise; one copy where the user did not ask for it would be
-            // worse. The source is whole, so the copy goes.
-            status = ErrnoStatus();
-            ::unlink(target.constData());
-            syncFolder(plan.folder);
+        if (status == kNoErr) {
+            if (!sourceUnchangedSincePlanning(plan))
+                status = EAGAIN;
+            else if (::unlink(plan.source.constData()) != 0)
+                status = ErrnoStatus();
+            if (status != kNoErr) {
+                // Two copies would be a surprise; one copy where the user did not ask for it
+                // would be worse. The source is whole, so the copy goes.
+                ::unlink(target.constData());
+                syncFolder(plan.folder);
+            }
         }
     }
     if (status != kNoErr)

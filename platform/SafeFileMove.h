@@ -27,6 +27,8 @@
 //   ENOTDIR     the destination is not a folder (or does not exist: ENOENT)
 //   EINVAL      a folder into itself or into a folder below itself
 //   EXDEV       a folder moved across file systems
+//   EAGAIN      a file copied across file systems changed (or was replaced) while it was being
+//               copied: the copy is removed and the source, as it now is, stays
 //   kUnsupportedErr  a special file (device, socket, FIFO) that would have to be copied
 //   kParamErr   an empty path, or a source without a name ("/")
 //   any other errno of the failed step (EACCES, ENOSPC, EIO...)

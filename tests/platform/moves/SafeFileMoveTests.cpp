@@ -12,10 +12,13 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <csignal>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -194,6 +197,65 @@ TEST(SafeFileMove, AcrossFileSystemsFilesAreCopiedThenRemovedAndFoldersRefused)
     ASSERT_EQ(SafeCopyItemIntoFolder(source + "/album", bin, &newPath), kNoErr);
     EXPECT_EQ(contentsOf(bin + "/album/1.jpg"), "1");
     EXPECT_EQ(contentsOf(source + "/album/1.jpg"), "1");
+}
+
+// A file still being written when it is sorted (a download that is not finished, a new version
+// saved over it) changes after its copy began: removing it would lose what came later.
+TEST(SafeFileMove, AcrossFileSystemsASourceThatChangesDuringTheCopyIsKept)
+{
+    if (!otherFileSystemAvailable())
+        GTEST_SKIP() << "/dev/shm shares a file system with " << temporaryBase().constData();
+    ScratchFolder here(temporaryBase());
+    ScratchFolder there("/dev/shm");
+    const QString source = here.folder("downloads");
+    const QString bin = there.folder("bin");
+    const QString movie = source + "/movie.mov";
+    const QByteArray bytes = randomBytes(600 * 1024);
+
+    struct Change {
+        const char *what;
+        std::function<void()> make;
+        QByteArray expected;
+    };
+    const std::vector<Change> changes{
+        {"appended", [&] { QFile file(movie); file.open(QIODevice::Append); file.write("the rest"); },
+         bytes + "the rest"},
+        {"replaced",
+         [&] {
+             writeFile(source + "/.partial", "new version");
+             ::rename(QFile::encodeName(source + "/.partial").constData(), QFile::encodeName(movie).constData());
+         },
+         "new version"},
+        {"rewritten in place",
+         [&] { QFile file(movie); file.open(QIODevice::ReadWrite); file.write("XY"); },
+         "XY" + bytes.mid(2)},
+    };
+    for (const Change &change : changes) {
+        SCOPED_TRACE(change.what);
+        ASSERT_TRUE(writeFile(movie, bytes));
+        // An old time, so that a change within the clock's granularity still shows.
+        const struct timespec lastYear[2] = {{1700000000, 0}, {1700000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(movie).constData(), lastYear, 0), 0);
+        bool changed = false;
+        // The hook runs once the copy is complete, just before it is put in place.
+        HookGuard hook([&](const QString &) {
+            if (!std::exchange(changed, true))
+                change.make();
+        });
+        QString newPath = "unchanged";
+        EXPECT_EQ(SafeMoveItemIntoFolder(movie, bin, &newPath), EAGAIN);
+        EXPECT_TRUE(changed);
+        EXPECT_EQ(newPath, "unchanged");
+        EXPECT_EQ(contentsOf(movie), change.expected);
+        EXPECT_EQ(entriesOf(bin), QStringList{});
+    }
+
+    // Left alone, the same file moves.
+    ASSERT_TRUE(writeFile(movie, bytes));
+    QString newPath;
+    ASSERT_EQ(SafeMoveItemIntoFolder(movie, bin, &newPath), kNoErr);
+    EXPECT_EQ(contentsOf(newPath), bytes);
+    EXPECT_FALSE(QFileInfo::exists(movie));
 }
 
 // A write that fails halfway through the copy (here the file size limit stands in for a full
