@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <string>
@@ -180,13 +181,24 @@ Status FSpMoveToTrash(const QString &path, QString *outTrashedPath)
 {
     if (path.isEmpty())
         return kParamErr;
-    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    const QString name = QFileInfo(absolute).fileName();
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+    // Not cleaned as text: after a symbolic link ".." leads where the kernel says, so "link/../a"
+    // may be a different "a" from the one a cleaned path names, and "folder/.." names no item
+    // but the folder above.
+    std::string spelled = encoded(QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path);
+    while (spelled.size() > 1 && spelled.back() == '/')
+        spelled.pop_back();
+    const size_t slash = spelled.rfind('/');
+    const std::string itemName = spelled.substr(slash + 1);
+    if (itemName.empty() || itemName == "." || itemName == "..")
         return kParamErr;
-    const std::string source = encoded(absolute);
-    const std::string itemName = encoded(name);
-    const std::string parent = source.substr(0, source.size() - itemName.size() - 1);
+    // The folder as it really is, so that the path recorded for putting the item back, and the
+    // top of its file system, are found however the path was spelled.
+    char *realParent = ::realpath(slash == 0 ? "/" : spelled.substr(0, slash).c_str(), nullptr);
+    if (!realParent)
+        return errno;
+    const std::string parent = realParent;
+    std::free(realParent);
+    const std::string source = (parent == "/" ? std::string() : parent) + "/" + itemName;
 
     struct stat item {};
     if (::lstat(source.c_str(), &item) != 0)
@@ -204,16 +216,19 @@ Status FSpMoveToTrash(const QString &path, QString *outTrashedPath)
         if (!prepareTrash(trash, home))
             return errno ? errno : EACCES;
     } else {
-        const std::string top = topFolderOfMount(parent.empty() ? std::string("/") : parent, item.st_dev);
+        const std::string top = topFolderOfMount(parent, item.st_dev);
         if (top.empty() || !prepareTopFolderTrash(trash, top))
             return EXDEV;
     }
 
     std::string recordedPath = source;
-    if (!trash.topFolder.empty() && trash.topFolder != "/")
-        recordedPath = source.substr(trash.topFolder.size() + 1);
-    else if (trash.topFolder == "/")
+    if (trash.topFolder == "/") {
         recordedPath = source.substr(1);
+    } else if (!trash.topFolder.empty()) {
+        if (source.compare(0, trash.topFolder.size() + 1, trash.topFolder + "/") != 0)
+            return EXDEV;
+        recordedPath = source.substr(trash.topFolder.size() + 1);
+    }
     const std::string infoText = "[Trash Info]\nPath=" + percentEncoded(recordedPath) +
                                  "\nDeletionDate=" + deletionDateNow() + "\n";
 

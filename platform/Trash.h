@@ -18,8 +18,11 @@
 // name; the item is then put in place without replacing anything. Nothing in a trash folder is
 // ever overwritten, and on any failure the item is left where it was.
 //
+// The path is taken as the kernel resolves it ("link/../a" is the "a" beside the link's target),
+// and the path recorded for putting the item back is that of its real folder.
+//
 // Results: kNoErr with `outTrashedPath` (may be null) set to the item's path inside the trash.
-//   kParamErr  an empty path or one without a name ("/", "..")
+//   kParamErr  an empty path or one without a name ("/", or ending in "." or "..")
 //   ENOENT     nothing is there (a dangling symbolic link is trashed as the link it is)
 //   EXDEV      no usable trash on the item's file system
 //   any other errno of the failed step (EACCES, EROFS, ENOSPC...)

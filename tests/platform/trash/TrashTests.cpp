@@ -132,6 +132,30 @@ TEST_F(TrashTest, FailuresLeaveTheItemAndNoInfoBehind)
     EXPECT_EQ(readFile(_data.filePath("Trash")), "blocking");
 }
 
+// The item trashed is the one the kernel finds under the path, never another one that a path
+// tidied up as text would name.
+TEST_F(TrashTest, PathsAreResolvedAsTheKernelDoesNotAsText)
+{
+    ASSERT_TRUE(QDir().mkpath(item("a/b")));
+    ASSERT_EQ(::symlink("a/b", QFile::encodeName(item("link")).constData()), 0);
+    ASSERT_TRUE(writeFile(item("f"), "beside the link"));
+    ASSERT_TRUE(writeFile(item("a/f"), "beside the link's target"));
+
+    QString trashed;
+    ASSERT_EQ(FSpMoveToTrash(item("link/../f"), &trashed), kNoErr);
+    EXPECT_EQ(readFile(trashed), "beside the link's target");
+    EXPECT_EQ(readFile(item("f")), "beside the link");
+    EXPECT_FALSE(QFileInfo::exists(item("a/f")));
+    const QByteArray realItems = QFile::encodeName(QFileInfo(_items.path()).canonicalFilePath());
+    EXPECT_TRUE(readFile(trash("info/f.trashinfo")).contains("\nPath=" + realItems + "/a/f\n"));
+
+    // A path ending in ".." or "." names no item of its own: the folder it leads to stays.
+    EXPECT_EQ(FSpMoveToTrash(item("a/b/..")), kParamErr);
+    EXPECT_EQ(FSpMoveToTrash(item("a/b/.")), kParamErr);
+    EXPECT_TRUE(QFileInfo(item("a/b")).isDir());
+    EXPECT_EQ(readFile(item("f")), "beside the link");
+}
+
 TEST_F(TrashTest, ItemOnAnotherFileSystemUsesThatFileSystemsTrashOrStays)
 {
     struct stat shm {}, home {};
@@ -156,6 +180,23 @@ TEST_F(TrashTest, ItemOnAnotherFileSystemUsesThatFileSystemsTrashOrStays)
         EXPECT_TRUE(readFile(info).contains("Path=" + QFile::encodeName(path.mid(QStringLiteral("/dev/shm/").size()))));
         QFile::remove(trashed);
         QFile::remove(info);
+
+        // Reached through a link from the home's file system, the recorded path is still the one
+        // below the top of the file system the item is on.
+        const QString linkToFolder = item("far away");
+        ASSERT_EQ(::symlink(QFile::encodeName(folder.path()).constData(), QFile::encodeName(linkToFolder).constData()),
+                  0);
+        ASSERT_TRUE(writeFile(folder.filePath("via link.jpg"), "via"));
+        ASSERT_EQ(FSpMoveToTrash(linkToFolder + "/via link.jpg", &trashed), kNoErr);
+        EXPECT_TRUE(trashed.startsWith(QStringLiteral("/dev/shm/.Trash")));
+        EXPECT_EQ(readFile(trashed), "via");
+        const QString viaInfo =
+            QFileInfo(trashed).absolutePath() + "/../info/" + QFileInfo(trashed).fileName() + ".trashinfo";
+        EXPECT_TRUE(readFile(viaInfo).contains(
+            "\nPath=" + QFile::encodeName(folder.path().mid(QStringLiteral("/dev/shm/").size())) + "/via%20link.jpg\n"))
+            << readFile(viaInfo).constData();
+        QFile::remove(trashed);
+        QFile::remove(viaInfo);
         if (!trashExisted)
             QDir(trashFolder).removeRecursively();
     } else {
