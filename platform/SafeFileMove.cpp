@@ -415,6 +415,12 @@ struct TransferPlan {
     struct stat sourceStatus {};
     struct stat folderStatus {};
     bool alreadyThere = false;
+    // The destination as it was checked, held open for the whole transfer.
+    Descriptor folderDescriptor;
+    // Where temporary copies are made: the held destination itself (through /proc), so that a
+    // destination replaced meanwhile, by a link to elsewhere say, cannot strand a copy in the
+    // old folder where nothing would remove it again.
+    QByteArray temporaryFolder;
 };
 
 Status planTransfer(const QString &sourcePath, const QString &destinationFolder, TransferPlan *plan)
@@ -433,6 +439,16 @@ Status planTransfer(const QString &sourcePath, const QString &destinationFolder,
         return ErrnoStatus();
     if (!S_ISDIR(plan->folderStatus.st_mode))
         return ENOTDIR;
+    Descriptor folder(::open(plan->folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid())
+        return ErrnoStatus();
+    if (::fstat(folder.get(), &plan->folderStatus) != 0)
+        return ErrnoStatus();
+    plan->folderDescriptor.swap(folder);
+    plan->temporaryFolder = "/proc/self/fd/" + QByteArray::number(plan->folderDescriptor.get());
+    struct stat throughProc;
+    if (::stat(plan->temporaryFolder.constData(), &throughProc) != 0 || !sameObject(throughProc, plan->folderStatus))
+        plan->temporaryFolder = plan->folder;
     struct stat parentStatus;
     if (::stat(parentOf(plan->source).constData(), &parentStatus) != 0)
         return ErrnoStatus();
@@ -494,7 +510,7 @@ Status SafeMoveItemIntoFolder(const QString &sourcePath, const QString &destinat
     // Equal devices can still refuse a rename (two mounts of one file system).
     if (status == EXDEV && !isFolder) {
         QByteArray temporary;
-        status = copyToTemporary(plan.source, plan.sourceStatus, plan.folder, &temporary);
+        status = copyToTemporary(plan.source, plan.sourceStatus, plan.temporaryFolder, &temporary);
         if (status == kNoErr)
             status = placeCopy(temporary, plan, &target);
         if (status == kNoErr) {
@@ -528,7 +544,7 @@ Status SafeCopyItemIntoFolder(const QString &sourcePath, const QString &destinat
         return kNoErr;
     }
     QByteArray temporary;
-    Status status = copyToTemporary(plan.source, plan.sourceStatus, plan.folder, &temporary);
+    Status status = copyToTemporary(plan.source, plan.sourceStatus, plan.temporaryFolder, &temporary);
     QByteArray target;
     if (status == kNoErr)
         status = placeCopy(temporary, plan, &target);

@@ -258,6 +258,52 @@ TEST(SafeFileMove, AcrossFileSystemsASourceThatChangesDuringTheCopyIsKept)
     EXPECT_FALSE(QFileInfo::exists(movie));
 }
 
+// The destination folder is renamed and a link put in its place while a copy is being made in
+// it: the copy follows the name the caller gave, or goes again, but is never stranded in the
+// renamed folder.
+TEST(SafeFileMove, AcrossFileSystemsADestinationSwappedForALinkStrandsNoCopy)
+{
+    if (!otherFileSystemAvailable())
+        GTEST_SKIP() << "/dev/shm shares a file system with " << temporaryBase().constData();
+    ScratchFolder here(temporaryBase());
+    ScratchFolder there("/dev/shm");
+    const QString source = here.folder("downloads");
+    const QString bin = there.path("bin");
+    const QString movie = source + "/movie.mov";
+    const QByteArray bytes = randomBytes(300 * 1024);
+
+    // Where the link leads: beside the old folder, or back onto the source's file system.
+    for (const QString &elsewhere : {there.folder("elsewhere"), here.folder("elsewhere")}) {
+        SCOPED_TRACE(elsewhere.toStdString());
+        const QString oldBin = there.path("old bin");
+        QFile::remove(bin);
+        QDir(oldBin).removeRecursively();
+        QDir().mkpath(bin);
+        ASSERT_TRUE(writeFile(movie, bytes));
+        bool swapped = false;
+        HookGuard hook([&](const QString &) {
+            if (std::exchange(swapped, true))
+                return;
+            ::rename(QFile::encodeName(bin).constData(), QFile::encodeName(oldBin).constData());
+            ::symlink(QFile::encodeName(elsewhere).constData(), QFile::encodeName(bin).constData());
+        });
+        QString newPath;
+        const Status status = SafeMoveItemIntoFolder(movie, bin, &newPath);
+        EXPECT_TRUE(swapped);
+        EXPECT_EQ(entriesOf(oldBin), QStringList{});
+        if (deviceOf(QFile::encodeName(elsewhere)) == deviceOf(QFile::encodeName(oldBin))) {
+            ASSERT_EQ(status, kNoErr);
+            EXPECT_EQ(newPath, bin + "/movie.mov");
+            EXPECT_EQ(contentsOf(elsewhere + "/movie.mov"), bytes);
+            EXPECT_FALSE(QFileInfo::exists(movie));
+        } else {
+            EXPECT_EQ(status, EXDEV);
+            EXPECT_EQ(entriesOf(elsewhere), QStringList{});
+            EXPECT_EQ(contentsOf(movie), bytes);
+        }
+    }
+}
+
 // A write that fails halfway through the copy (here the file size limit stands in for a full
 // disk) leaves no partial file in the destination and the source whole.
 TEST(SafeFileMove, ACopyThatCannotBeWrittenToTheEndLeavesNothingBehind)
