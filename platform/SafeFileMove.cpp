@@ -240,6 +240,9 @@ void removeTree(int parentDescriptor, const char *name)
         return;
     const int folder = ::openat(parentDescriptor, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder >= 0) {
+        // A copied read-only folder keeps its entries from anyone but root until it is ours to
+        // write again.
+        ::fchmod(folder, 0700);
         if (DIR *listing = ::fdopendir(folder)) {
             std::vector<QByteArray> names;
             while (const dirent *entry = ::readdir(listing)) {

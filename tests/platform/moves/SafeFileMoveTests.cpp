@@ -392,10 +392,10 @@ struct ProbeResult {
     QString newPath;
 };
 
-ProbeResult moveAsNobody(const QString &source, const QString &folder)
+ProbeResult runAsNobody(const char *what, const QString &source, const QString &folder)
 {
     QProcess probe;
-    probe.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", SAFE_FILE_MOVE_PROBE, "move",
+    probe.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", SAFE_FILE_MOVE_PROBE, what,
                             source, folder});
     ProbeResult result;
     if (!probe.waitForFinished(30000))
@@ -425,7 +425,7 @@ TEST(SafeFileMove, AUserWithoutWriteAccessLosesNothing)
     giveToNobody(ownSource + "/pic.jpg");
     const QString closedBin = here.folder("root's bin");
 
-    ProbeResult result = moveAsNobody(ownSource + "/pic.jpg", closedBin);
+    ProbeResult result = runAsNobody("move", ownSource + "/pic.jpg", closedBin);
     EXPECT_EQ(result.status, EACCES);
     EXPECT_EQ(contentsOf(ownSource + "/pic.jpg"), "keep");
     EXPECT_EQ(entriesOf(closedBin), QStringList{});
@@ -438,10 +438,35 @@ TEST(SafeFileMove, AUserWithoutWriteAccessLosesNothing)
     const QString openBin = there.folder("nobody's bin");
     giveToNobody(openBin);
     writeFile(closedBin + "/root.jpg", "root's");
-    result = moveAsNobody(closedBin + "/root.jpg", openBin);
+    result = runAsNobody("move", closedBin + "/root.jpg", openBin);
     EXPECT_EQ(result.status, EACCES);
     EXPECT_EQ(contentsOf(closedBin + "/root.jpg"), "root's");
     EXPECT_EQ(entriesOf(openBin), QStringList{});
+}
+
+// A folder copy that fails once its tree is written (here its name, with the number it needs,
+// grows too long) is removed whole, read-only folders in it too, though only root could write
+// into those.
+TEST(SafeFileMove, AFailedFolderCopyWithReadOnlyFoldersIsRemovedWhole)
+{
+    if (::geteuid() != 0 || !::getpwnam("nobody"))
+        GTEST_SKIP() << "needs root to start a child as nobody";
+    ScratchFolder here("/tmp");
+    const QString longName(255, QLatin1Char('d'));
+    const QString source = here.folder("nobody's");
+    const QString readOnly = here.folder("nobody's/" + longName + "/read-only");
+    ASSERT_TRUE(writeFile(readOnly + "/kept.jpg", "kept"));
+    const QString bin = here.folder("nobody's bin");
+    ASSERT_TRUE(QDir().mkpath(bin + "/" + longName));
+    for (const QString &path : {source, source + "/" + longName, readOnly, readOnly + "/kept.jpg", bin,
+                                bin + "/" + longName})
+        giveToNobody(path);
+    ASSERT_EQ(::chmod(QFile::encodeName(readOnly).constData(), 0555), 0);
+
+    const ProbeResult result = runAsNobody("copy", source + "/" + longName, bin);
+    EXPECT_EQ(result.status, ENAMETOOLONG);
+    EXPECT_EQ(entriesOf(bin), QStringList{longName});
+    EXPECT_EQ(contentsOf(readOnly + "/kept.jpg"), "kept");
 }
 
 } // namespace
