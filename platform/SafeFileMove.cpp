@@ -299,6 +299,14 @@ Status copyRegularFile(const QByteArray &source, const struct stat &status, int 
 
 Status copyTreeInto(const QByteArray &source, const QByteArray &target);
 
+// The source's times on a copied folder or link, set once nothing more is written into it. A file
+// system that cannot keep them still holds the whole copy, so a failure here fails nothing.
+void keepTimes(const QByteArray &target, const struct stat &status)
+{
+    const struct timespec times[2] = {status.st_atim, status.st_mtim};
+    ::utimensat(AT_FDCWD, target.constData(), times, AT_SYMLINK_NOFOLLOW);
+}
+
 // Copies one item to the new name `target`, which must be free (it is created exclusively).
 Status copyItemTo(const QByteArray &source, const QByteArray &target)
 {
@@ -321,7 +329,10 @@ Status copyItemTo(const QByteArray &source, const QByteArray &target)
         if (length < 0)
             return ErrnoStatus();
         destination.truncate(length);
-        return ::symlink(destination.constData(), target.constData()) == 0 ? kNoErr : ErrnoStatus();
+        if (::symlink(destination.constData(), target.constData()) != 0)
+            return ErrnoStatus();
+        keepTimes(target, status);
+        return kNoErr;
     }
     if (S_ISDIR(status.st_mode)) {
         if (::mkdir(target.constData(), 0700) != 0)
@@ -329,6 +340,8 @@ Status copyItemTo(const QByteArray &source, const QByteArray &target)
         Status result = copyTreeInto(source, target);
         if (result == kNoErr && ::chmod(target.constData(), status.st_mode & 07777) != 0)
             result = ErrnoStatus();
+        if (result == kNoErr)
+            keepTimes(target, status);
         if (result != kNoErr)
             removeTree(target);
         return result;
@@ -382,6 +395,8 @@ Status copyToTemporary(const QByteArray &source, const struct stat &status, cons
         Status result = copyTreeInto(source, temporary);
         if (result == kNoErr && ::chmod(temporary.constData(), status.st_mode & 07777) != 0)
             result = ErrnoStatus();
+        if (result == kNoErr)
+            keepTimes(temporary, status);
         if (result != kNoErr) {
             removeTree(temporary);
             return result;

@@ -193,10 +193,25 @@ TEST(SafeFileMove, AcrossFileSystemsFilesAreCopiedThenRemovedAndFoldersRefused)
     EXPECT_EQ(contentsOf(source + "/album/1.jpg"), "1");
     EXPECT_FALSE(QFileInfo::exists(bin + "/album"));
 
-    // Copying a folder across is fine: the source stays.
+    // Copying a folder across is fine: the source stays, and every item in the tree keeps its
+    // time, links (even one that leads back up, in a loop) as links.
+    ASSERT_EQ(::symlink("..", QFile::encodeName(here.folder("downloads/album/inner") + "/up").constData()), 0);
+    const struct timespec past[2] = {{1400000000, 5}, {1500000000, 7}};
+    for (const char *relative : {"album/inner/up", "album/inner", "album/1.jpg", "album"})
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(source + "/" + relative).constData(), past,
+                              AT_SYMLINK_NOFOLLOW),
+                  0);
     ASSERT_EQ(SafeCopyItemIntoFolder(source + "/album", bin, &newPath), kNoErr);
     EXPECT_EQ(contentsOf(bin + "/album/1.jpg"), "1");
     EXPECT_EQ(contentsOf(source + "/album/1.jpg"), "1");
+    EXPECT_EQ(QFileInfo(bin + "/album/inner/up").symLinkTarget(), bin + "/album");
+    for (const char *relative : {"album/inner/up", "album/inner", "album/1.jpg", "album"}) {
+        SCOPED_TRACE(relative);
+        struct stat copiedItem;
+        ASSERT_EQ(::lstat(QFile::encodeName(bin + "/" + relative).constData(), &copiedItem), 0);
+        EXPECT_EQ(copiedItem.st_mtim.tv_sec, 1500000000);
+        EXPECT_EQ(copiedItem.st_mtim.tv_nsec, 7);
+    }
 }
 
 // A file still being written when it is sorted (a download that is not finished, a new version
