@@ -130,6 +130,14 @@ TEST_F(TrashTest, FailuresLeaveTheItemAndNoInfoBehind)
     EXPECT_NE(FSpMoveToTrash(item("c.jpg")), kNoErr);
     EXPECT_EQ(readFile(item("c.jpg")), "keep");
     EXPECT_EQ(readFile(_data.filePath("Trash")), "blocking");
+    ASSERT_TRUE(QFile::remove(_data.filePath("Trash")));
+
+    // The folder holding the trash cannot go into it: the info file written for it goes again.
+    ASSERT_TRUE(writeFile(_data.filePath("d.jpg"), "keep"));
+    EXPECT_EQ(FSpMoveToTrash(_data.path()), EINVAL);
+    EXPECT_EQ(readFile(_data.filePath("d.jpg")), "keep");
+    EXPECT_EQ(QDir(trash("info")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{});
+    EXPECT_EQ(QDir(trash("files")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{});
 }
 
 // The item trashed is the one the kernel finds under the path, never another one that a path
