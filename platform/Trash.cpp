@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -95,6 +96,23 @@ bool prepareTopFolderTrash(TrashFolder &trash, const std::string &top)
         prepareTrash(trash, shared + "/" + uid))
         return true;
     return prepareTrash(trash, prefix + "/.Trash-" + uid);
+}
+
+// The name an item takes in the trash on its `attempt`th try: its own, then with "#N" after it.
+// Its info file adds ".trashinfo", and both must fit in a file name, so a long name is cut
+// (between characters, never inside one); the info file keeps the whole original path.
+std::string trashNameFor(const std::string &itemName, int attempt)
+{
+    static constexpr size_t kLongestName = NAME_MAX - (sizeof ".trashinfo" - 1);
+    const std::string suffix = attempt == 0 ? std::string() : "#" + std::to_string(attempt);
+    std::string stem = itemName;
+    if (stem.size() + suffix.size() > kLongestName) {
+        size_t cut = kLongestName - suffix.size();
+        while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80)
+            --cut;
+        stem.resize(cut);
+    }
+    return stem + suffix;
 }
 
 std::string percentEncoded(const std::string &path)
@@ -233,7 +251,7 @@ Status FSpMoveToTrash(const QString &path, QString *outTrashedPath)
                                  "\nDeletionDate=" + deletionDateNow() + "\n";
 
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt) {
-        const std::string trashName = attempt == 0 ? itemName : itemName + "#" + std::to_string(attempt);
+        const std::string trashName = trashNameFor(itemName, attempt);
         const std::string target = trash.files + "/" + trashName;
         struct stat existing {};
         if (::lstat(target.c_str(), &existing) == 0)

@@ -14,7 +14,8 @@
 // be used the item is refused with EXDEV and stays where it is.
 //
 // A name already taken in the trash becomes "name#1", "name#2"... (after the whole name, so
-// "a.jpg" becomes "a.jpg#1"). The info file is created first, exclusively, which reserves the
+// "a.jpg" becomes "a.jpg#1"); a name too long to take its info file's ".trashinfo" is cut short
+// in the trash, while the info file records it whole. The info file is created first, exclusively, which reserves the
 // name; the item is then put in place without replacing anything. Nothing in a trash folder is
 // ever overwritten, and on any failure the item is left where it was.
 //

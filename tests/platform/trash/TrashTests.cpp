@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <cerrno>
+#include <climits>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -85,6 +87,32 @@ TEST_F(TrashTest, InfoFileRecordsEncodedPathAndLocalDeletionTime)
     ASSERT_TRUE(when.isValid()) << lines[2].constData();
     EXPECT_GE(when, before);
     EXPECT_LE(when, after);
+}
+
+// A name near the longest a file may have leaves no room for ".trashinfo" or a number: it is cut
+// short inside the trash, between characters, and recorded whole.
+TEST_F(TrashTest, ItemsWithTheLongestNamesCanBeTrashedTwice)
+{
+    QString longName;
+    while (QFile::encodeName(longName).size() < 250)
+        longName += QStringLiteral("é");
+    longName += QStringLiteral(".jpg");
+    ASSERT_LE(QFile::encodeName(longName).size(), NAME_MAX);
+    QStringList trashedNames;
+    for (const QByteArray &contents : {QByteArray("first"), QByteArray("second")}) {
+        ASSERT_TRUE(writeFile(item(longName), contents));
+        QString trashed;
+        ASSERT_EQ(FSpMoveToTrash(item(longName), &trashed), kNoErr);
+        EXPECT_EQ(readFile(trashed), contents);
+        EXPECT_FALSE(QFileInfo::exists(item(longName)));
+        const QString name = QFileInfo(trashed).fileName();
+        EXPECT_FALSE(name.contains(QChar::ReplacementCharacter));
+        EXPECT_TRUE(readFile(trash("info/" + name + ".trashinfo"))
+                        .contains("/" + QUrl::toPercentEncoding(longName, "/") + "\n"));
+        trashedNames << name;
+    }
+    EXPECT_NE(trashedNames[0], trashedNames[1]);
+    EXPECT_TRUE(trashedNames[1].endsWith(QStringLiteral("#1")));
 }
 
 TEST_F(TrashTest, StrayEntriesInTheTrashAreNeverReplaced)
