@@ -271,20 +271,43 @@ QByteArray temporaryTemplate(const QByteArray &folder)
     return joined(folder, QByteArrayLiteral(".vellicor-copy-XXXXXX"));
 }
 
+// A file system that cannot hold Unix permission bits (FAT on a memory stick) refuses to set
+// them; the copy is whole all the same, as mv treats it.
+bool permissionBitsUnsupported(int error)
+{
+    return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+// The file is the one whose status was taken and has not changed since.
+bool sameUnchangedFile(const struct stat &now, const struct stat &before)
+{
+    return now.st_dev == before.st_dev && now.st_ino == before.st_ino && now.st_size == before.st_size
+        && now.st_mtim.tv_sec == before.st_mtim.tv_sec && now.st_mtim.tv_nsec == before.st_mtim.tv_nsec
+        && now.st_ctim.tv_sec == before.st_ctim.tv_sec && now.st_ctim.tv_nsec == before.st_ctim.tv_nsec;
+}
+
 // Writes a copy of the regular file `source` (whose status is `status`) as a new file at `target`,
 // created exclusively, with the source's permission bits and times, flushed to disk. A failure
 // removes what was written.
 Status copyRegularFile(const QByteArray &source, const struct stat &status, int targetDescriptor,
                        const QByteArray &target)
 {
-    Descriptor input(::open(source.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    // Without blocking: a name that has become a pipe meanwhile must not stop the program.
+    Descriptor input(::open(source.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     Status result = input.valid() ? kNoErr : ErrnoStatus();
+    struct stat opened {};
+    if (result == kNoErr && (::fstat(input.get(), &opened) != 0 || !S_ISREG(opened.st_mode)
+                             || opened.st_dev != status.st_dev || opened.st_ino != status.st_ino))
+        result = EAGAIN;
     if (result == kNoErr)
         result = copyBytes(input.get(), targetDescriptor);
+    // A file written to while it was read gives a copy of neither state: no copy then.
+    if (result == kNoErr && (::fstat(input.get(), &opened) != 0 || !sameUnchangedFile(opened, status)))
+        result = EAGAIN;
     // Keeping the owner works only for root (as with mv); anyone else's copy is their own.
     if (result == kNoErr && ::fchown(targetDescriptor, status.st_uid, status.st_gid) != 0 && errno != EPERM)
         result = ErrnoStatus();
-    if (result == kNoErr && ::fchmod(targetDescriptor, status.st_mode & 07777) != 0)
+    if (result == kNoErr && ::fchmod(targetDescriptor, status.st_mode & 07777) != 0 && !permissionBitsUnsupported(errno))
         result = ErrnoStatus();
     if (result == kNoErr) {
         const struct timespec times[2] = {status.st_atim, status.st_mtim};
@@ -338,7 +361,8 @@ Status copyItemTo(const QByteArray &source, const QByteArray &target)
         if (::mkdir(target.constData(), 0700) != 0)
             return ErrnoStatus();
         Status result = copyTreeInto(source, target);
-        if (result == kNoErr && ::chmod(target.constData(), status.st_mode & 07777) != 0)
+        if (result == kNoErr && ::chmod(target.constData(), status.st_mode & 07777) != 0
+            && !permissionBitsUnsupported(errno))
             result = ErrnoStatus();
         if (result == kNoErr)
             keepTimes(target, status);
@@ -393,7 +417,8 @@ Status copyToTemporary(const QByteArray &source, const struct stat &status, cons
         if (!::mkdtemp(temporary.data()))
             return ErrnoStatus();
         Status result = copyTreeInto(source, temporary);
-        if (result == kNoErr && ::chmod(temporary.constData(), status.st_mode & 07777) != 0)
+        if (result == kNoErr && ::chmod(temporary.constData(), status.st_mode & 07777) != 0
+            && !permissionBitsUnsupported(errno))
             result = ErrnoStatus();
         if (result == kNoErr)
             keepTimes(temporary, status);

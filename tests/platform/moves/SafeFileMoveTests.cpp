@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <atomic>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <csignal>
@@ -17,6 +18,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -117,6 +119,48 @@ public:
 
 // With renameat2, and the way file systems without it go: link and unlink for files, a claimed
 // empty folder for folders.
+// A file another program keeps rewriting while it is copied: a copy is either one whole state of
+// the file or refused (EAGAIN) and gone, never a mix of two states.
+TEST(SafeFileMove, CopyOfAFileRewrittenMeanwhileIsWholeOrRefused)
+{
+    ScratchFolder scratch(temporaryBase());
+    const QString source = scratch.folder("downloads");
+    const QString bin = scratch.folder("bin");
+    const QString movie = source + "/movie.mov";
+    constexpr int kSize = 8 << 20;
+    ASSERT_TRUE(writeFile(movie, QByteArray(kSize, 'A')));
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        const int descriptor = ::open(QFile::encodeName(movie).constData(), O_WRONLY | O_CLOEXEC);
+        const QByteArray patterns[2] = {QByteArray(kSize, 'B'), QByteArray(kSize, 'A')};
+        for (int round = 0; descriptor >= 0 && !stop; ++round)
+            if (::pwrite(descriptor, patterns[round % 2].constData(), kSize, 0) != kSize)
+                break;
+        if (descriptor >= 0)
+            ::close(descriptor);
+    });
+    int whole = 0;
+    int refused = 0;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        QString newPath;
+        const Status status = SafeCopyItemIntoFolder(movie, bin, &newPath);
+        if (status == EAGAIN) {
+            ++refused;
+            continue;
+        }
+        ASSERT_EQ(status, kNoErr);
+        const QByteArray copy = contentsOf(newPath);
+        ASSERT_EQ(copy.size(), kSize);
+        EXPECT_TRUE(copy.count('A') == kSize || copy.count('B') == kSize) << "a copy mixes two states of the file";
+        ++whole;
+        QFile::remove(newPath);
+    }
+    stop = true;
+    writer.join();
+    EXPECT_EQ(whole + refused, 8);
+    EXPECT_TRUE(entriesOf(bin).isEmpty()) << "a refused copy stays behind";
+}
+
 TEST(SafeFileMove, ANameAppearingDuringTheMoveIsNeverReplaced)
 {
     ScratchFolder scratch(temporaryBase());
