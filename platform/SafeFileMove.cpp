@@ -301,7 +301,9 @@ Status copyRegularFile(const QByteArray &source, const struct stat &status, int 
         result = EAGAIN;
     if (result == kNoErr)
         result = copyBytes(input.get(), targetDescriptor);
-    // A file written to while it was read gives a copy of neither state: no copy then.
+    // A file written to while it was read gives a copy of neither state: no copy then. The file
+    // times tell only of changes on different ticks of the kernel's coarse clock, so this catches
+    // a download still being written, not every write.
     if (result == kNoErr && (::fstat(input.get(), &opened) != 0 || !sameUnchangedFile(opened, status)))
         result = EAGAIN;
     // Keeping the owner works only for root (as with mv); anyone else's copy is their own.

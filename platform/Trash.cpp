@@ -1,5 +1,7 @@
 #include "platform/Trash.h"
 
+#include "platform/UniqueFileName.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -106,12 +108,8 @@ std::string trashNameFor(const std::string &itemName, int attempt)
     static constexpr size_t kLongestName = NAME_MAX - (sizeof ".trashinfo" - 1);
     const std::string suffix = attempt == 0 ? std::string() : "#" + std::to_string(attempt);
     std::string stem = itemName;
-    if (stem.size() + suffix.size() > kLongestName) {
-        size_t cut = kLongestName - suffix.size();
-        while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80)
-            --cut;
-        stem.resize(cut);
-    }
+    if (stem.size() + suffix.size() > kLongestName)
+        stem = FileNamePrefixOfBytes(QByteArray::fromStdString(stem), qsizetype(kLongestName - suffix.size())).toStdString();
     return stem + suffix;
 }
 

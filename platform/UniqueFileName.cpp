@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -40,6 +41,17 @@ qsizetype extensionLength(const QString &name)
 
 } // namespace
 
+QByteArray FileNamePrefixOfBytes(const QByteArray &name, qsizetype bytes)
+{
+    if (name.size() <= bytes)
+        return name;
+    qsizetype cut = std::max<qsizetype>(bytes, 0);
+    // Back over the continuation bytes of a character the cut would split.
+    while (cut > 0 && (static_cast<unsigned char>(name.at(cut)) & 0xC0) == 0x80)
+        --cut;
+    return name.left(cut);
+}
+
 std::optional<QString> GetUniqueFileNameInDirectory(const std::optional<QString> &fileName,
                                                     const std::optional<QString> &directory)
 {
@@ -49,12 +61,16 @@ std::optional<QString> GetUniqueFileNameInDirectory(const std::optional<QString>
         return *fileName;
 
     const qsizetype extension = extensionLength(*fileName);
-    const QString stem = fileName->left(fileName->size() - extension);
-    const QString dotAndExtension = fileName->right(extension);
+    const QByteArray stem = QFile::encodeName(fileName->left(fileName->size() - extension));
+    const QByteArray dotAndExtension = QFile::encodeName(fileName->right(extension));
     for (uint64_t counter = 1;; ++counter) {
-        QString candidate = stem + QLatin1Char('#') + QString::number(counter) + dotAndExtension;
-        if (!somethingExistsAt(joinedPath(*directory, candidate)))
-            return candidate;
+        const QByteArray mark = '#' + QByteArray::number(qulonglong(counter));
+        // A long name gives up the end of its stem rather than its number or its extension.
+        const QByteArray candidate =
+            FileNamePrefixOfBytes(stem, std::max<qsizetype>(kLongestFileNameBytes - mark.size() - dotAndExtension.size(), 1))
+            + mark + dotAndExtension;
+        if (!somethingExistsAt(QFile::encodeName(*directory) + '/' + candidate))
+            return QFile::decodeName(candidate);
     }
 }
 

@@ -8,8 +8,16 @@
 
 // Free file names in a folder, for files that must never overwrite what is already there.
 
+// The longest file name, in bytes, that the file systems we write to accept.
+inline constexpr int kLongestFileNameBytes = 255;
+
+// The front of the encoded file name `name` in at most `bytes` bytes, cut between characters,
+// never inside one.
+QByteArray FileNamePrefixOfBytes(const QByteArray &name, qsizetype bytes);
+
 // `fileName` itself when nothing exists under it in `directory`, otherwise the first free
-// variant "name#N.ext" (N from 1; only the last extension stands apart: archive.tar#1.gz).
+// variant "name#N.ext" (N from 1; only the last extension stands apart: archive.tar#1.gz), with
+// the name cut short where the variant would not fit in kLongestFileNameBytes.
 // Anything present counts as taken, a symbolic link too, even a dangling one. Answers nothing
 // when either argument is missing or `fileName` is not one plain path component (empty, or
 // holding "/" or a NUL). Creates nothing: two callers may get the same answer, so whoever

@@ -27,25 +27,6 @@ NameParts splitName(const QString &fileName)
     return {fileName.left(dot), fileName.mid(dot + 1)};
 }
 
-qsizetype utf8Size(const QString &text) { return text.toUtf8().size(); }
-
-// The longest front part of `text` that takes at most `bytes` bytes, cut between characters.
-QString truncatedToBytes(const QString &text, qsizetype bytes)
-{
-    QString result;
-    qsizetype used = 0;
-    for (qsizetype index = 0; index < text.size();) {
-        const qsizetype length = text.at(index).isHighSurrogate() && index + 1 < text.size() ? 2 : 1;
-        const qsizetype size = utf8Size(text.mid(index, length));
-        if (used + size > bytes)
-            break;
-        result += text.mid(index, length);
-        used += size;
-        index += length;
-    }
-    return result;
-}
-
 class Descriptor
 {
 public:
@@ -156,8 +137,7 @@ public:
         const QByteArray digits = QByteArray::number(qulonglong(counter));
         QByteArray stem = _stemBytes;
         if (stem.size() + digits.size() + _suffixBytes.size() > kLongestFileNameBytes)
-            stem = QFile::encodeName(truncatedToBytes(_stem, std::max<qsizetype>(
-                kLongestFileNameBytes - digits.size() - _suffixBytes.size(), 0)));
+            stem = FileNamePrefixOfBytes(_stemBytes, kLongestFileNameBytes - digits.size() - _suffixBytes.size());
         const qsizetype padding =
             std::min<qsizetype>(_leadingZeroCount, kLongestFileNameBytes - stem.size() - _suffixBytes.size());
         QByteArray result;

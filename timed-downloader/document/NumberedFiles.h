@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/UniqueFileName.h"
 #include "utilities/ErrorCodes.h"
 
 #include <QByteArray>
@@ -9,8 +10,6 @@
 // Naming and writing the numbered copies of a timed download: base name + zero-padded counter +
 // extension, at the first free number in the folder.
 
-// The longest file name, in bytes, that the file systems we write to accept.
-inline constexpr int kLongestFileNameBytes = 255;
 
 // `name` made safe as one path component: "/" and control characters become "_"; ".", ".." and
 // the empty name become empty, so no name can leave its folder.

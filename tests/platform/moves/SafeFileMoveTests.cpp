@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <atomic>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <csignal>
@@ -18,6 +17,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <sys/inotify.h>
+#include <climits>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -119,46 +120,46 @@ public:
 
 // With renameat2, and the way file systems without it go: link and unlink for files, a claimed
 // empty folder for folders.
-// A file another program keeps rewriting while it is copied: a copy is either one whole state of
-// the file or refused (EAGAIN) and gone, never a mix of two states.
-TEST(SafeFileMove, CopyOfAFileRewrittenMeanwhileIsWholeOrRefused)
+// A file another program writes to while it is being copied (a download still arriving): the
+// copy is refused (EAGAIN) and removed rather than kept with old and new bytes mixed. The writer
+// waits until the copy has begun reading, then changes the end of the file, which is read last.
+TEST(SafeFileMove, CopyOfAFileWrittenDuringTheReadIsRefused)
 {
     ScratchFolder scratch(temporaryBase());
     const QString source = scratch.folder("downloads");
     const QString bin = scratch.folder("bin");
     const QString movie = source + "/movie.mov";
-    constexpr int kSize = 8 << 20;
+    constexpr int kSize = 48 << 20;
     ASSERT_TRUE(writeFile(movie, QByteArray(kSize, 'A')));
-    std::atomic<bool> stop{false};
+    // An old time, so that the change shows whatever the clock's granularity.
+    const struct timespec lastYear[2] = {{1700000000, 0}, {1700000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(movie).constData(), lastYear, 0), 0);
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, QFile::encodeName(movie).constData(), IN_ACCESS), 0);
     std::thread writer([&] {
+        char event[sizeof(inotify_event) + NAME_MAX + 1];
+        if (::read(watch, event, sizeof event) <= 0)
+            return;
         const int descriptor = ::open(QFile::encodeName(movie).constData(), O_WRONLY | O_CLOEXEC);
-        const QByteArray patterns[2] = {QByteArray(kSize, 'B'), QByteArray(kSize, 'A')};
-        for (int round = 0; descriptor >= 0 && !stop; ++round)
-            if (::pwrite(descriptor, patterns[round % 2].constData(), kSize, 0) != kSize)
-                break;
-        if (descriptor >= 0)
+        const QByteArray tail(1 << 20, 'B');
+        if (descriptor >= 0) {
+            (void)::pwrite(descriptor, tail.constData(), size_t(tail.size()), kSize - tail.size());
             ::close(descriptor);
-    });
-    int whole = 0;
-    int refused = 0;
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        QString newPath;
-        const Status status = SafeCopyItemIntoFolder(movie, bin, &newPath);
-        if (status == EAGAIN) {
-            ++refused;
-            continue;
         }
-        ASSERT_EQ(status, kNoErr);
-        const QByteArray copy = contentsOf(newPath);
-        ASSERT_EQ(copy.size(), kSize);
-        EXPECT_TRUE(copy.count('A') == kSize || copy.count('B') == kSize) << "a copy mixes two states of the file";
-        ++whole;
-        QFile::remove(newPath);
-    }
-    stop = true;
+    });
+    QString newPath = "unchanged";
+    const Status status = SafeCopyItemIntoFolder(movie, bin, &newPath);
     writer.join();
-    EXPECT_EQ(whole + refused, 8);
-    EXPECT_TRUE(entriesOf(bin).isEmpty()) << "a refused copy stays behind";
+    ::close(watch);
+    if (status == kNoErr) {
+        // The copy was read before the change reached the file: then it is the old file, whole.
+        EXPECT_EQ(contentsOf(newPath), QByteArray(kSize, 'A'));
+    } else {
+        EXPECT_EQ(status, EAGAIN);
+        EXPECT_EQ(newPath, "unchanged");
+        EXPECT_TRUE(entriesOf(bin).isEmpty()) << "a refused copy stays behind";
+    }
 }
 
 TEST(SafeFileMove, ANameAppearingDuringTheMoveIsNeverReplaced)
@@ -511,7 +512,8 @@ TEST(SafeFileMove, AFailedFolderCopyWithReadOnlyFoldersIsRemovedWhole)
     if (::geteuid() != 0 || !::getpwnam("nobody"))
         GTEST_SKIP() << "needs root to start a child as nobody";
     ScratchFolder here("/tmp");
-    const QString longName(255, QLatin1Char('d'));
+    // A name whose extension alone leaves no room for a "#n": the placing fails after the copy.
+    const QString longName = QStringLiteral("a.") + QString(252, QLatin1Char('d'));
     const QString source = here.folder("nobody's");
     const QString readOnly = here.folder("nobody's/" + longName + "/read-only");
     ASSERT_TRUE(writeFile(readOnly + "/kept.jpg", "kept"));

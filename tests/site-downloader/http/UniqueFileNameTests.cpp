@@ -37,6 +37,30 @@ TEST_F(UniqueFileName, VariantsGoBeforeTheLastExtension)
     EXPECT_EQ(unique(QStringLiteral(".profile")), QStringLiteral(".profile#1"));
 }
 
+// A name that already takes the longest length a file system allows still gets free variants:
+// its stem gives way, between characters, to the number and the extension.
+TEST_F(UniqueFileName, VariantsOfTheLongestNamesStillFit)
+{
+    // 125 two-byte characters and ".jpeg": 255 bytes.
+    const QString name = QString(125, QChar(0x00E9)) + QStringLiteral(".jpeg");
+    ASSERT_EQ(name.toUtf8().size(), kLongestFileNameBytes);
+    touch(name);
+    QString previous;
+    for (int copy = 1; copy <= 11; ++copy) {
+        const QString variant = unique(name);
+        ASSERT_NE(variant, QStringLiteral("<none>"));
+        EXPECT_LE(variant.toUtf8().size(), kLongestFileNameBytes) << copy;
+        EXPECT_TRUE(variant.endsWith(QStringLiteral("#%1.jpeg").arg(copy))) << variant.toStdString();
+        EXPECT_FALSE(variant.contains(QChar::ReplacementCharacter));
+        touch(variant);
+        EXPECT_TRUE(QFile::exists(folder.filePath(variant)));
+    }
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 12);
+    QString written;
+    ASSERT_EQ(WriteUniqueFileInDirectory(name, folder.path(), "body", &written), kNoErr);
+    EXPECT_TRUE(written.endsWith(QStringLiteral("#12.jpeg")));
+}
+
 TEST_F(UniqueFileName, FoldersAndLinksCountAsTakenEvenWhenDangling)
 {
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("photo.jpg")));
