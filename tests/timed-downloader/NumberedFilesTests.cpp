@@ -29,6 +29,33 @@ QByteArray contents(const QString &path)
 
 } // namespace
 
+// Several threads writing copies into one folder at once: every copy gets a number of its own
+// and keeps its writer's bytes.
+static void expectDistinctNumbersFromOverlappingWriters(const QString &folder, int writerCount, int copiesEach)
+{
+    std::vector<std::thread> writers;
+    std::vector<std::vector<QString>> paths(writerCount);
+    for (int writer = 0; writer < writerCount; ++writer) {
+        writers.emplace_back([&, writer] {
+            for (int copy = 0; copy < copiesEach; ++copy) {
+                QString path;
+                if (WriteNumberedFile(folder, QStringLiteral("cam.jpg"), 2, QByteArray::number(writer), &path) == kNoErr)
+                    paths[writer].push_back(path);
+            }
+        });
+    }
+    for (std::thread &writer : writers)
+        writer.join();
+    std::set<QString> distinct;
+    for (int writer = 0; writer < writerCount; ++writer) {
+        for (const QString &path : paths[writer]) {
+            distinct.insert(path);
+            EXPECT_EQ(contents(path), QByteArray::number(writer));
+        }
+    }
+    EXPECT_EQ(distinct.size(), size_t(writerCount * copiesEach));
+}
+
 TEST(NumberedFileNames, NameComesFromTheBaseNameOrTheAddress)
 {
     EXPECT_EQ(FileNameForDownload({}, QStringLiteral("http://cam.example/live/image.jpg")), "image.jpg");
@@ -132,27 +159,7 @@ TEST(NumberedFiles, OverlappingWritersGetDistinctNumbers)
     QTemporaryDir folder;
     constexpr int kWriters = 8;
     constexpr int kEach = 25;
-    std::vector<std::thread> writers;
-    std::vector<std::vector<QString>> paths(kWriters);
-    for (int writer = 0; writer < kWriters; ++writer) {
-        writers.emplace_back([&, writer] {
-            for (int copy = 0; copy < kEach; ++copy) {
-                QString path;
-                if (WriteNumberedFile(folder.path(), QStringLiteral("cam.jpg"), 2, QByteArray::number(writer), &path) == kNoErr)
-                    paths[writer].push_back(path);
-            }
-        });
-    }
-    for (std::thread &writer : writers)
-        writer.join();
-    std::set<QString> distinct;
-    for (int writer = 0; writer < kWriters; ++writer) {
-        for (const QString &path : paths[writer]) {
-            distinct.insert(path);
-            EXPECT_EQ(contents(path), QByteArray::number(writer));
-        }
-    }
-    EXPECT_EQ(distinct.size(), size_t(kWriters * kEach));
+    expectDistinctNumbersFromOverlappingWriters(folder.path(), kWriters, kEach);
     EXPECT_EQ(VisibleFiles(folder.path()).size(), kWriters * kEach);
 }
 
@@ -175,27 +182,7 @@ TEST(NumberedFiles, WithoutHardLinksCopiesStillTakeOnlyFreeNumbers)
 
         constexpr int kWriters = 4;
         constexpr int kEach = 10;
-        std::vector<std::thread> writers;
-        std::vector<std::vector<QString>> paths(kWriters);
-        for (int writer = 0; writer < kWriters; ++writer) {
-            writers.emplace_back([&, writer] {
-                for (int copy = 0; copy < kEach; ++copy) {
-                    QString written;
-                    if (WriteNumberedFile(folder.path(), QStringLiteral("cam.jpg"), 3, QByteArray::number(writer), &written) == kNoErr)
-                        paths[writer].push_back(written);
-                }
-            });
-        }
-        for (std::thread &writer : writers)
-            writer.join();
-        std::set<QString> distinct;
-        for (int writer = 0; writer < kWriters; ++writer) {
-            for (const QString &written : paths[writer]) {
-                distinct.insert(written);
-                EXPECT_EQ(contents(written), QByteArray::number(writer));
-            }
-        }
-        EXPECT_EQ(distinct.size(), size_t(kWriters * kEach));
+        expectDistinctNumbersFromOverlappingWriters(folder.path(), kWriters, kEach);
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 3 + kWriters * kEach);
     }
     SetNumberedFilesPlacingForTests(NumberedFilesPlacing::Normal);
