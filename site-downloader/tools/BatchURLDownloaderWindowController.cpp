@@ -30,11 +30,8 @@ BatchURLDownloaderWindowController::BatchURLDownloaderWindowController(QWidget *
     setObjectName(kBatchURLDownloaderWindowControllerKey);
     setSharedControls(sharedControlsOf(*_ui));
     localizeInterface();
-    connect(_ui->_buttonStart, &QPushButton::clicked, this, [this] { processButtonClicked(_ui->_buttonStart); });
     connect(_ui->_buttonChangeURLListFile, &QPushButton::clicked, this,
             [this] { changeURLListFileButtonClicked(_ui->_buttonChangeURLListFile); });
-    connect(_ui->_buttonChangeTargetFolder, &QPushButton::clicked, this,
-            [this] { changeTargetFolderButtonClicked(_ui->_buttonChangeTargetFolder); });
     awakeFromNib();
 }
 
@@ -89,17 +86,8 @@ void BatchURLDownloaderWindowController::changeURLListFileButtonClicked(QObject 
     chooseIntoField(_ui->_textFieldURLListFile, false, [this] { checkToolSetup(); });
 }
 
-void BatchURLDownloaderWindowController::changeTargetFolderButtonClicked(QObject *)
+void BatchURLDownloaderWindowController::startRun()
 {
-    chooseIntoField(_ui->_textFieldOutputFolderPath, true, [this] { checkToolSetup(); });
-}
-
-void BatchURLDownloaderWindowController::processButtonClicked(QObject *)
-{
-    if (internetFileDownload() && internetFileDownload()->isBusy()) {
-        stopDownload();
-        return;
-    }
     _URLs.clear();
     _totalURLs = 0;
     _errors = 0;

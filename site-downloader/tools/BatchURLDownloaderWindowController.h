@@ -29,16 +29,17 @@ public:
     int32_t totalURLs() const { return _totalURLs; }
     int32_t errors() const { return _errors; }
 
-    void processButtonClicked(QObject *sender);
     void changeURLListFileButtonClicked(QObject *sender);
-    void changeTargetFolderButtonClicked(QObject *sender);
-    bool checkToolSetup();
+    bool checkToolSetup() override;
     void startNextDownload();
     bool windowShouldClose(QObject *sender) override;
 
     // InternetFileDownloadDelegate
     void internetFileDownloadComplete(InternetFileDownload *download, Status status,
                                       const std::shared_ptr<InternetFileDownloadResponse> &response) override;
+
+protected:
+    void startRun() override;
 
 private:
     void awakeFromNib();

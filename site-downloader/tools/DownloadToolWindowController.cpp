@@ -31,9 +31,6 @@ DownloadToolWindowController::~DownloadToolWindowController()
 {
     // A window still open when the program ends keeps its settings too.
     windowWillClose(this);
-    if (_internetFileDownload)
-        _internetFileDownload->setDelegate(nullptr);
-    _internetFileDownload.reset();
     if (_imageBrowserWindow)
         _imageBrowserWindow->setMessageDelegate(nullptr);
 }
@@ -59,13 +56,29 @@ void DownloadToolWindowController::setSharedControls(const SharedControls &contr
     _controls.textFieldNumberStatus->setTextFormat(Qt::PlainText);
     connect(_controls.checkBoxUseAuthentication, &QAbstractButton::toggled, this,
             [this] { authenticationStateChanged(_controls.checkBoxUseAuthentication); });
+    connect(_controls.buttonStart, &QPushButton::clicked, this, [this] { processButtonClicked(_controls.buttonStart); });
+    connect(_controls.buttonChangeTargetFolder, &QPushButton::clicked, this,
+            [this] { changeTargetFolderButtonClicked(_controls.buttonChangeTargetFolder); });
     // Return in a field starts a run, as the default button of a dialog would; it never stops one.
     for (QLineEdit *field : findChildren<QLineEdit *>()) {
         connect(field, &QLineEdit::returnPressed, this, [this] {
-            if (!(_internetFileDownload && _internetFileDownload->isBusy()) && _controls.buttonStart->isEnabled())
+            if (!isRunning() && _controls.buttonStart->isEnabled())
                 _controls.buttonStart->click();
         });
     }
+}
+
+void DownloadToolWindowController::processButtonClicked(QObject *)
+{
+    if (isRunning())
+        stopDownload();
+    else
+        startRun();
+}
+
+void DownloadToolWindowController::changeTargetFolderButtonClicked(QObject *)
+{
+    chooseIntoField(_controls.textFieldOutputFolderPath, true, [this] { checkToolSetup(); });
 }
 
 void DownloadToolWindowController::registerAutoSaveControls(std::initializer_list<std::pair<QObject *, const char *>> controls)
@@ -87,11 +100,16 @@ void DownloadToolWindowController::authenticationStateChanged(QObject *)
     _controls.textFieldPassword->setEnabled(use);
 }
 
-void DownloadToolWindowController::releaseDownload()
+void DownloadToolWindowController::abandonDownload()
 {
     if (_internetFileDownload)
         _internetFileDownload->setDelegate(nullptr);
     _internetFileDownload.reset();
+}
+
+void DownloadToolWindowController::releaseDownload()
+{
+    abandonDownload();
     _overallProgress->showProgress(0, -1);
 }
 
@@ -236,15 +254,13 @@ void DownloadToolWindowController::chooseIntoField(QLineEdit *field, bool folder
 bool DownloadToolWindowController::windowShouldClose(QObject *)
 {
     // A download still running is abandoned: no completion may reach a closed window.
-    if (_internetFileDownload)
-        _internetFileDownload->setDelegate(nullptr);
-    _internetFileDownload.reset();
+    abandonDownload();
     return true;
 }
 
 void DownloadToolWindowController::windowWillClose(QObject *)
 {
-    _internetFileDownload.reset();
+    abandonDownload();
     if (_settingsSaved)
         return;
     _settingsSaved = true;

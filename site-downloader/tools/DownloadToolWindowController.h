@@ -39,7 +39,12 @@ public:
     // The folder chooser while it is open, for keyboard users and tests.
     QWidget *openPanel() const { return _openPanel; }
 
+    // Starts a run, or stops the running download.
+    void processButtonClicked(QObject *sender);
+    void changeTargetFolderButtonClicked(QObject *sender);
     void authenticationStateChanged(QObject *sender);
+    // Marks the fields that cannot be used; true when a run may start.
+    virtual bool checkToolSetup() = 0;
     virtual bool windowShouldClose(QObject *sender);
     void windowWillClose(QObject *sender);
 
@@ -78,6 +83,8 @@ protected:
     }
 
     DownloadToolWindowController(const QString &autoSaveName, QWidget *parent);
+    // What the start button does when no download runs.
+    virtual void startRun() = 0;
     // Connects the shared controls and their texts; called once the interface file is loaded.
     void setSharedControls(const SharedControls &controls);
     const SharedControls &controls() const { return _controls; }
@@ -91,9 +98,6 @@ protected:
     // Creates and starts the download of `address` with the tools' time-out and the
     // authentication fields as they are now; it is kept while it runs. Its status otherwise.
     Status startDownload(const QString &address, InternetFileDownloadProgressIndicator *progressIndicator);
-    // Disables the button and cancels the running download, whose cancelled completion ends the
-    // run as a stop.
-    void stopDownload();
     void adjustUIForProcessingStop(bool stopped);
     // A run that cannot start: the fields say why, the button stays ready.
     void refuseStart();
@@ -119,6 +123,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Disables the button and cancels the running download, whose cancelled completion ends the
+    // run as a stop.
+    void stopDownload();
+    bool isRunning() const { return _internetFileDownload && _internetFileDownload->isBusy(); }
+    // Lets the download go without hearing from it again.
+    void abandonDownload();
     Status saveDownloadedFile(const InternetFileDownloadResponse &response, const QString &folder);
 
     const QString _autoSaveName;

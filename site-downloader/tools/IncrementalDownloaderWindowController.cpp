@@ -22,9 +22,6 @@ IncrementalDownloaderWindowController::IncrementalDownloaderWindowController(QWi
     setSharedControls(sharedControlsOf(*_ui));
     _individualFileProgress = std::make_unique<ProgressBarIndicator>(_ui->_individualFileProgressIndicator);
     localizeInterface();
-    connect(_ui->_buttonStart, &QPushButton::clicked, this, [this] { processButtonClicked(_ui->_buttonStart); });
-    connect(_ui->_buttonChangeTargetFolder, &QPushButton::clicked, this,
-            [this] { changeTargetFolderButtonClicked(_ui->_buttonChangeTargetFolder); });
     awakeFromNib();
 }
 
@@ -107,17 +104,8 @@ bool IncrementalDownloaderWindowController::checkToolSetup()
     return usable;
 }
 
-void IncrementalDownloaderWindowController::changeTargetFolderButtonClicked(QObject *)
+void IncrementalDownloaderWindowController::startRun()
 {
-    chooseIntoField(_ui->_textFieldOutputFolderPath, true, [this] { checkToolSetup(); });
-}
-
-void IncrementalDownloaderWindowController::processButtonClicked(QObject *)
-{
-    if (internetFileDownload() && internetFileDownload()->isBusy()) {
-        stopDownload();
-        return;
-    }
     _finalOutputDirectory.clear();
     _originalURL.clear();
     _total = 0;

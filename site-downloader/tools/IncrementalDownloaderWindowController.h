@@ -30,14 +30,15 @@ public:
     int32_t errors() const { return _errors; }
     const QString &finalOutputDirectory() const { return _finalOutputDirectory; }
 
-    void processButtonClicked(QObject *sender);
-    void changeTargetFolderButtonClicked(QObject *sender);
-    bool checkToolSetup();
+    bool checkToolSetup() override;
     void startNextDownload();
 
     // InternetFileDownloadDelegate
     void internetFileDownloadComplete(InternetFileDownload *download, Status status,
                                       const std::shared_ptr<InternetFileDownloadResponse> &response) override;
+
+protected:
+    void startRun() override;
 
 private:
     void awakeFromNib();
