@@ -107,10 +107,8 @@ std::string trashNameFor(const std::string &itemName, int attempt)
 {
     static constexpr size_t kLongestName = NAME_MAX - (sizeof ".trashinfo" - 1);
     const std::string suffix = attempt == 0 ? std::string() : "#" + std::to_string(attempt);
-    std::string stem = itemName;
-    if (stem.size() + suffix.size() > kLongestName)
-        stem = FileNamePrefixOfBytes(QByteArray::fromStdString(stem), qsizetype(kLongestName - suffix.size())).toStdString();
-    return stem + suffix;
+    return FileNamePrefixOfBytes(QByteArray::fromStdString(itemName), qsizetype(kLongestName - suffix.size())).toStdString()
+        + suffix;
 }
 
 std::string percentEncoded(const std::string &path)

@@ -125,19 +125,16 @@ public:
     NumberedNamePattern(const QString &fileName, int leadingZeroCount)
     {
         const NameParts parts = splitName(fileName);
-        _stem = parts.stem;
-        _suffix = parts.extension.isEmpty() ? QString() : QLatin1Char('.') + parts.extension;
-        _suffixBytes = QFile::encodeName(_suffix);
-        _stemBytes = QFile::encodeName(_stem);
+        _suffixBytes = parts.extension.isEmpty() ? QByteArray() : '.' + QFile::encodeName(parts.extension);
+        _stemBytes = QFile::encodeName(parts.stem);
         _leadingZeroCount = leadingZeroCount;
     }
 
     QByteArray name(uint64_t counter) const
     {
         const QByteArray digits = QByteArray::number(qulonglong(counter));
-        QByteArray stem = _stemBytes;
-        if (stem.size() + digits.size() + _suffixBytes.size() > kLongestFileNameBytes)
-            stem = FileNamePrefixOfBytes(_stemBytes, kLongestFileNameBytes - digits.size() - _suffixBytes.size());
+        const QByteArray stem =
+            FileNamePrefixOfBytes(_stemBytes, kLongestFileNameBytes - digits.size() - _suffixBytes.size());
         const qsizetype padding =
             std::min<qsizetype>(_leadingZeroCount, kLongestFileNameBytes - stem.size() - _suffixBytes.size());
         QByteArray result;
@@ -151,8 +148,6 @@ public:
     }
 
 private:
-    QString _stem;
-    QString _suffix;
     QByteArray _stemBytes;
     QByteArray _suffixBytes;
     int _leadingZeroCount = 0;
