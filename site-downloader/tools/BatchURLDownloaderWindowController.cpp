@@ -146,10 +146,7 @@ void BatchURLDownloaderWindowController::internetFileDownloadComplete(
     InternetFileDownload *download, Status status, const std::shared_ptr<InternetFileDownloadResponse> &response)
 {
     if (status == kCanceledErr) {
-        download->setDelegate(nullptr);
-        setCountLine(_currentURLIndex, _totalURLs, _errors);
-        setStatus(LocalizedString("kStoppedMessage"));
-        adjustUIForProcessingStop(true);
+        endStoppedRun(download, _currentURLIndex, _totalURLs, _errors);
         return;
     }
     ++_currentURLIndex;

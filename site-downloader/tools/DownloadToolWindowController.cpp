@@ -141,6 +141,15 @@ void DownloadToolWindowController::adjustUIForProcessingStop(bool)
     _controls.buttonStart->setEnabled(true);
 }
 
+void DownloadToolWindowController::endStoppedRun(InternetFileDownload *download, int64_t done, int64_t total,
+                                                 int64_t errors)
+{
+    download->setDelegate(nullptr);
+    setCountLine(done, total, errors);
+    setStatus(LocalizedString("kStoppedMessage"));
+    adjustUIForProcessingStop(true);
+}
+
 void DownloadToolWindowController::refuseStart()
 {
     setStatus(LocalizedString("kFileProcessingFailedKey"));

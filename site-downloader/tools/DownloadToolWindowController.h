@@ -99,6 +99,8 @@ protected:
     // authentication fields as they are now; it is kept while it runs. Its status otherwise.
     Status startDownload(const QString &address, InternetFileDownloadProgressIndicator *progressIndicator);
     void adjustUIForProcessingStop(bool stopped);
+    // The cancelled completion of a stop: the run ends with the counts as they were.
+    void endStoppedRun(InternetFileDownload *download, int64_t done, int64_t total, int64_t errors);
     // A run that cannot start: the fields say why, the button stays ready.
     void refuseStart();
     // A run that cannot go on: the download is let go and the window is ready again.

@@ -156,10 +156,7 @@ void IncrementalDownloaderWindowController::internetFileDownloadComplete(
 {
     const int64_t rangeSize = int64_t(endNumber()) - startNumber() + 1;
     if (status == kCanceledErr) {
-        download->setDelegate(nullptr);
-        setCountLine(_total, rangeSize, _errors);
-        setStatus(LocalizedString("kStoppedMessage"));
-        adjustUIForProcessingStop(true);
+        endStoppedRun(download, _total, rangeSize, _errors);
         return;
     }
     ++_currentIndex;
