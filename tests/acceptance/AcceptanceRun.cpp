@@ -35,6 +35,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 
 namespace {
@@ -137,26 +138,44 @@ T *newestTopLevel()
     return found;
 }
 
-} // namespace
-
-TEST(AcceptanceRun, MirrorBrowseAndSortIntoBins)
+// Each walk starts where a user would: a loopback site of linked pages and pictures, and the
+// program just launched with fresh settings and no update check.
+class AcceptanceRun : public testing::Test
 {
-    std::printf("Running on the %s display; screenshots go to %s\n", qPrintable(QGuiApplication::platformName()),
-                ACCEPTANCE_SCREENSHOT_FOLDER);
-    UserDefaults::setBool(true, ApplicationDefaults::kDontCheckForUpdatesKey);
+protected:
+    void SetUp() override
+    {
+        UserDefaults::setBool(true, ApplicationDefaults::kDontCheckForUpdatesKey);
+        writeSite(site.path());
+        server = std::make_unique<NginxServer>(site.path());
+        QString problem;
+        ASSERT_TRUE(server->start(&problem)) << problem.toStdString();
+        delegate = std::make_unique<AppDelegate>(&answers);
+        delegate->applicationDidFinishLaunching({});
+    }
+    void TearDown() override
+    {
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            widget->close();
+        QTest::qWait(50);
+    }
+
     Screenshots screenshots;
     QTemporaryDir site;
     QTemporaryDir work;
-    writeSite(site.path());
-    NginxServer server(site.path());
-    QString problem;
-    ASSERT_TRUE(server.start(&problem)) << problem.toStdString();
-
-    // Launch: the program opens its untitled document; the user asks for another by File > New.
+    std::unique_ptr<NginxServer> server;
     ScriptedUserInterface answers;
-    AppDelegate delegate(&answers);
-    delegate.applicationDidFinishLaunching({});
-    auto &documents = delegate.application().documentController().documents();
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+} // namespace
+
+TEST_F(AcceptanceRun, MirrorBrowseAndSortIntoBins)
+{
+    std::printf("Running on the %s display; screenshots go to %s\n", qPrintable(QGuiApplication::platformName()),
+                ACCEPTANCE_SCREENSHOT_FOLDER);
+    // Launch: the program opens its untitled document; the user asks for another by File > New.
+    auto &documents = delegate->application().documentController().documents();
     ASSERT_EQ(documents.size(), 1u);
     auto *firstWindow = qobject_cast<QMainWindow *>(documents.front()->window());
     ASSERT_NE(firstWindow, nullptr);
@@ -176,7 +195,7 @@ TEST(AcceptanceRun, MirrorBrowseAndSortIntoBins)
     ASSERT_NE(address, nullptr);
     address->setFocus();
     address->selectAll();
-    QTest::keyClicks(address, server.url());
+    QTest::keyClicks(address, server->url());
     screenshots.save(window, "address-typed");
     auto *start = window->findChild<QPushButton *>(QStringLiteral("_buttonStartStop"));
     ASSERT_NE(start, nullptr);
@@ -267,29 +286,14 @@ TEST(AcceptanceRun, MirrorBrowseAndSortIntoBins)
     // The listing follows the files into their bins.
     EXPECT_TRUE(listing->arrayOfFilesInList().contains(keep + '/' + name(pictures[0])));
 
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        widget->close();
-    QTest::qWait(50);
 }
 
 // The download tools as a user meets them: a numbered series with the incremental downloader and
 // a list of addresses with the batch downloader, both from the Window menu of a document window.
-TEST(AcceptanceRun, NumberedSeriesAndAddressListWithTheDownloadTools)
+TEST_F(AcceptanceRun, NumberedSeriesAndAddressListWithTheDownloadTools)
 {
-    UserDefaults::setBool(true, ApplicationDefaults::kDontCheckForUpdatesKey);
-    Screenshots screenshots;
-    QTemporaryDir site;
-    QTemporaryDir work;
-    writeSite(site.path());
-    NginxServer server(site.path());
-    QString problem;
-    ASSERT_TRUE(server.start(&problem)) << problem.toStdString();
-    const QString host = QStringLiteral("127.0.0.1:%1").arg(server.port());
-
-    ScriptedUserInterface answers;
-    AppDelegate delegate(&answers);
-    delegate.applicationDidFinishLaunching({});
-    auto *window = qobject_cast<QMainWindow *>(delegate.application().documentController().documents().front()->window());
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(server->port());
+    auto *window = qobject_cast<QMainWindow *>(delegate->application().documentController().documents().front()->window());
     ASSERT_NE(window, nullptr);
 
     const auto typeInto = [](QWidget *tool, const char *field, const QString &text) {
@@ -334,7 +338,7 @@ TEST(AcceptanceRun, NumberedSeriesAndAddressListWithTheDownloadTools)
     // Window > Batch URL Downloader: a list with a missing picture in the middle.
     QFile list(work.filePath(QStringLiteral("addresses.txt")));
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write((server.url(QStringLiteral("/photo1.jpg")) + "\n" + host + "/missing.jpg\n" + host + "/photo2.jpg\n").toUtf8());
+    list.write((server->url(QStringLiteral("/photo1.jpg")) + "\n" + host + "/missing.jpg\n" + host + "/photo2.jpg\n").toUtf8());
     list.close();
     QAction *batchCommand = menuCommand(window, "kBatchURLDownloaderMenuItemTitle");
     ASSERT_NE(batchCommand, nullptr);
@@ -351,7 +355,4 @@ TEST(AcceptanceRun, NumberedSeriesAndAddressListWithTheDownloadTools)
     EXPECT_EQ(QDir(fetched).entryList(QDir::Files, QDir::Name), (QStringList{"photo1.jpg", "photo2.jpg"}));
     EXPECT_EQ(batch->errors(), 1);
 
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        widget->close();
-    QTest::qWait(50);
 }
